@@ -1,0 +1,171 @@
+#include "host_connection.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <iostream>
+#include <mutex>
+
+#include "tavlink/frame.h"
+
+namespace kestra::hostsim {
+namespace {
+
+std::mutex log_mutex;
+
+}  // namespace
+
+HostConnection::HostConnection(int fd, int wake_fd, SharedHost& host, const HandlerTable& handlers,
+                               const ServerOptions& options, const WireTables& tables,
+                               std::function<void()> request_save)
+    : fd_(fd),
+      wake_fd_(wake_fd),
+      host_(host),
+      handlers_(handlers),
+      options_(options),
+      tables_(tables),
+      request_save_(std::move(request_save)) {
+    session_.message_size = static_cast<std::size_t>(options.default_message_size);
+}
+
+void HostConnection::log(const std::string& line) const {
+    if (!options_.verbose) return;
+    std::lock_guard lock(log_mutex);
+    std::cerr << "kestra-hostsim[" << fd_ << "]: " << line << '\n';
+}
+
+bool HostConnection::wait_readable() {
+    pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
+    while (true) {
+        const int n = ::poll(fds, 2, -1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (fds[1].revents != 0) return false;   // the server is stopping
+        if (fds[0].revents != 0) return true;
+    }
+}
+
+bool HostConnection::read_exact(char* data, std::size_t n) {
+    std::size_t got = 0;
+    while (got < n) {
+        if (!wait_readable()) return false;
+        const ssize_t r = ::recv(fd_, data + got, n - got, 0);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        got += static_cast<std::size_t>(r);
+    }
+    return true;
+}
+
+HostConnection::ReadResult HostConnection::read_frame(std::string& data) {
+    char header[tavlink::kFrameHeaderSize];
+    if (!read_exact(header, sizeof header)) return ReadResult::closed;
+    // decode_frame_header reads at most 4 digits, so the length can never pass 9999.
+    const std::size_t length = tavlink::decode_frame_header(header, tables_.decode);
+    data.assign(length, '\0');
+    if (length > 0 && !read_exact(data.data(), length)) return ReadResult::closed;
+    tavlink::translate_in_place(tables_.decode, data.data(), data.size());
+    return ReadResult::frame;
+}
+
+bool HostConnection::write_frame(std::string_view data) {
+    if (data.size() > tavlink::kMaxFrameLength) {
+        log("frame of " + std::to_string(data.size()) + " bytes not sent: too long");
+        return false;
+    }
+    std::string out(tavlink::kFrameHeaderSize + data.size(), '\0');
+    tavlink::encode_frame_header(data.size(), tables_.encode, out.data());
+    tavlink::translate(tables_.encode, data.data(), out.data() + tavlink::kFrameHeaderSize, data.size());
+    std::size_t sent = 0;
+    while (sent < out.size()) {
+        const ssize_t r = ::send(fd_, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        sent += static_cast<std::size_t>(r);
+    }
+    return true;
+}
+
+// Sleeps, but wakes at once when the server stops; false then.
+bool HostConnection::pause(int milliseconds) {
+    pollfd wake{wake_fd_, POLLIN, 0};
+    while (true) {
+        const int n = ::poll(&wake, 1, milliseconds);
+        if (n < 0 && errno == EINTR) continue;
+        return n == 0;
+    }
+}
+
+bool HostConnection::run_script_dialogue() {
+    if (!write_frame(options_.script_greeting) || !write_frame(options_.script_prompt)) return false;
+    std::string line;
+    if (read_frame(line) != ReadResult::frame) return false;
+    log("script reply \"" + line + "\"");
+    if (!options_.script_expect.empty() && line.find(options_.script_expect) == std::string::npos) {
+        write_frame(options_.script_reject);
+        return false;
+    }
+    return write_frame(options_.script_accept);
+}
+
+bool HostConnection::send_reply(int kind, int code, const Reply& reply) {
+    if (reply.messages.empty()) return true;
+    if (options_.delay_ms > 0 && !pause(options_.delay_ms)) return false;
+    if (options_.foreign && !write_frame(kForeignMessage)) return false;
+    for (const auto& data : reply.messages) {
+        std::string payload = data;
+        if (kHeaderSize + payload.size() > std::max(session_.message_size, kHeaderSize + 1)) {
+            // A handler must never build this; refusing keeps the PC's buffer safe all the same.
+            log("reply to " + std::to_string(kind) + "/" + std::to_string(code) + " too large, refused");
+            payload = refusal_data('2', {ErrorRecord{3, "[Kestra]REPLY TOO LARGE FOR MESSAGE SIZE"}});
+        }
+        const std::size_t declared =
+            options_.oversize_header && kind == 2 ? payload.size() + kOversizeExtra : payload.size();
+        std::string message = build_message(sequence_, kind, code, payload, std::min(declared, kMaxDataLength));
+        if (options_.control_prefix) message.insert(0, kControlPrefix);
+        if (!write_frame(message)) return false;
+        if (options_.repeat && !write_frame(message)) return false;
+        sequence_ = sequence_ == '9' ? '0' : static_cast<char>(sequence_ + 1);
+    }
+    return true;
+}
+
+void HostConnection::run() {
+    log("connected");
+    if (options_.script_dialogue && !run_script_dialogue()) {
+        log("script dialogue failed");
+        return;
+    }
+    int received = 0;
+    std::string frame;
+    while (read_frame(frame) == ReadResult::frame) {
+        RequestHeader header;
+        std::string_view body;
+        const HeaderStatus status = parse_request(frame, header, body);
+        if (status == HeaderStatus::not_host_message || status == HeaderStatus::bad_header) {
+            log("ignored a frame that is not a host request (" + std::to_string(frame.size()) + " bytes)");
+            continue;
+        }
+        ++received;
+        if (options_.drop_after && received > *options_.drop_after) {
+            log("dropping the connection after " + std::to_string(*options_.drop_after) + " messages");
+            return;
+        }
+        log("request " + std::to_string(header.kind) + "/" + std::to_string(header.code) + " length " +
+            std::to_string(header.length));
+        Reply reply;
+        if (status == HeaderStatus::length_past_frame) {
+            reply.refuse(13, "[Kestra]MESSAGE LENGTH EXCEEDS DATA RECEIVED");
+        } else {
+            RequestContext context{host_, session_, options_, request_save_};
+            dispatch_request(handlers_, context, header.kind, header.code, body, reply);
+        }
+        if (!send_reply(header.kind, header.code, reply)) break;
+    }
+    log("disconnected");
+}
+
+}  // namespace kestra::hostsim

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kestra::hostsim {
+
+// Everything the server can be told on its command line. The fault switches are all off by default.
+struct ServerOptions {
+    std::string listen_host = "127.0.0.1";
+    int listen_port = 0;                  // 0: any free port
+    std::string port_file;
+    std::string data_file;
+    std::string save_file;
+    std::string translate_file;           // empty: the built-in tables
+    bool plain = false;                   // identity tables: an ASCII wire
+    bool verbose = false;
+
+    bool script_dialogue = false;
+    std::string script_greeting = "WELCOME TO KESTRA HOST";
+    std::string script_prompt = "ENTER USERCODE:";
+    std::string script_expect;            // empty: any reply line will do
+    std::string script_accept = "SESSION STARTED";
+    std::string script_reject = "INVALID USERCODE";
+
+    bool control_prefix = false;
+    bool repeat = false;
+    bool foreign = false;
+    int delay_ms = 0;
+    std::optional<int> drop_after;
+    bool older_host = false;
+    bool oversize_header = false;
+
+    int default_message_size = 1920;      // what the host writes before a login grants a size
+};
+
+// Parses the program's arguments. Returns 0 and fills options; 1 with error set on a usage
+// error; 2 when help was asked for (help holds the text).
+int parse_command_line(int argc, const char* const* argv, ServerOptions& options, std::string& error,
+                       std::string& help);
+
+}  // namespace kestra::hostsim
