@@ -198,6 +198,16 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void translate_vbmi(const
     const __m512i t2 = _mm512_loadu_si512(table.data() + 128);
     const __m512i t3 = _mm512_loadu_si512(table.data() + 192);
     std::size_t i = 0;
+    for (; i + 128 <= n; i += 128) {
+        __m512i v = _mm512_loadu_si512(src + i);
+        __m512i w = _mm512_loadu_si512(src + i + 64);
+        __m512i vl = _mm512_permutex2var_epi8(t0, v, t1);
+        __m512i wl = _mm512_permutex2var_epi8(t0, w, t1);
+        __m512i vh = _mm512_permutex2var_epi8(t2, v, t3);
+        __m512i wh = _mm512_permutex2var_epi8(t2, w, t3);
+        _mm512_storeu_si512(dst + i, _mm512_mask_blend_epi8(_mm512_movepi8_mask(v), vl, vh));
+        _mm512_storeu_si512(dst + i + 64, _mm512_mask_blend_epi8(_mm512_movepi8_mask(w), wl, wh));
+    }
     for (; i + 64 <= n; i += 64) {
         __m512i v = _mm512_loadu_si512(src + i);
         __m512i low = _mm512_permutex2var_epi8(t0, v, t1);
