@@ -42,7 +42,7 @@ public:
     // Depth-first, in tree order, this node excluded; nullptr when none.
     CServerNode* find_by_number(std::int32_t number) const;
     CServerNode* find_by_name(std::string_view node_name) const;
-    // Visits the nodes below this one in tree order.
+    // Visits the nodes below this one in tree order; `visit` must not add or remove nodes.
     void for_each_descendant(const std::function<void(CServerNode&)>& visit) const;
 
     std::string name;
