@@ -12,7 +12,7 @@ constexpr std::size_t kDatePictureMax = 63;
 
 // The application object: the settings every part of the program consults, read once from kestra.ini.
 class CAdminApp {
-public:
+  public:
     CAdminApp() = default;
 
     // Reads every setting afresh; an empty path means platform::settings_file_path(). Keys that are missing take
@@ -50,7 +50,7 @@ public:
     std::string short_date_picture = "M/d/yy";
     std::string long_date_picture = "dddd, mmmm dd, yyyy";
 
-private:
+  private:
     std::string settings_path_;
 };
 

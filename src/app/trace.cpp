@@ -1,10 +1,11 @@
 #include "app/trace.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "app/admin_app.h"
 #include "app/ui_hooks.h"
@@ -42,12 +43,20 @@ bool append_trace_line(const std::string& file_name, std::string_view text) {
     return done == line.size();
 }
 
-void write_trace(std::string_view text) { append_trace_line(admin_app().program_trace_file, text); }
+void write_trace(std::string_view text) {
+    append_trace_line(admin_app().program_trace_file, text);
+}
 
-void write_script_trace(std::string_view text) { append_trace_line(admin_app().script_trace_file, text); }
+void write_script_trace(std::string_view text) {
+    append_trace_line(admin_app().script_trace_file, text);
+}
 
-bool tracing() { return admin_app().program_trace; }
+bool tracing() {
+    return admin_app().program_trace;
+}
 
-bool script_tracing() { return admin_app().script_trace; }
+bool script_tracing() {
+    return admin_app().script_trace;
+}
 
 }  // namespace kestra::app

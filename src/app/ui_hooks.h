@@ -11,7 +11,7 @@ enum class MessageResult { Ok, Cancel, Yes, No };
 // What the program needs from its user interface outside the windows themselves. The windowed front end
 // installs its own; without one, message boxes go to standard error and the wait cursor is only counted.
 class UiHooks {
-public:
+  public:
     virtual ~UiHooks() = default;
     // An empty caption means the program's default caption.
     virtual MessageResult message_box(const std::string& text, const std::string& caption, MessageIcon icon,
@@ -22,7 +22,7 @@ public:
 
 // Writes each message box to standard error and answers it with its first button.
 class StderrUiHooks : public UiHooks {
-public:
+  public:
     MessageResult message_box(const std::string& text, const std::string& caption, MessageIcon icon,
                               MessageButtons buttons) override;
     void show_wait_cursor() override {}
@@ -34,8 +34,7 @@ UiHooks& ui_hooks();
 void set_ui_hooks(UiHooks* hooks);
 
 inline MessageResult message_box(const std::string& text, const std::string& caption = {},
-                                 MessageIcon icon = MessageIcon::None,
-                                 MessageButtons buttons = MessageButtons::Ok) {
+                                 MessageIcon icon = MessageIcon::None, MessageButtons buttons = MessageButtons::Ok) {
     return ui_hooks().message_box(text, caption, icon, buttons);
 }
 

@@ -9,7 +9,7 @@ void end_wait_cursor();
 
 // Shows the wait cursor for the life of the object.
 class WaitCursor {
-public:
+  public:
     WaitCursor() { begin_wait_cursor(); }
     ~WaitCursor() { end_wait_cursor(); }
     WaitCursor(const WaitCursor&) = delete;

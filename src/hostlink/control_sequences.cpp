@@ -13,7 +13,9 @@ int hex_value(unsigned char c) {
     return -1;
 }
 
-bool is_control(unsigned char c) { return c < 0x20 || c > 0x7F; }
+bool is_control(unsigned char c) {
+    return c < 0x20 || c > 0x7F;
+}
 
 }  // namespace
 

@@ -39,8 +39,8 @@ std::int16_t CHostSession::send_host_msg(std::uint8_t kind, std::uint16_t code, 
     put_number(msg + 6, kind, 1);
     put_number(msg + 7, code, 3);
     put_number(msg + 10, length, 4);
-    const std::int16_t rc = provider_.transmit_buffer(connection_, msg, static_cast<std::uint16_t>(length + kHeaderLength),
-                                                      transmit_timeout_);
+    const std::int16_t rc = provider_.transmit_buffer(
+        connection_, msg, static_cast<std::uint16_t>(length + kHeaderLength), transmit_timeout_);
     // The sequence runs on whether or not the transmission worked.
     msg[3] = (msg[3] >= '0' && msg[3] < '9') ? static_cast<char>(msg[3] + 1) : '0';
     if (rc != 0) {

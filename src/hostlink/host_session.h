@@ -37,7 +37,7 @@ constexpr std::int16_t kReceiveTimeout = -99;
 // One connection to a host server: the bound provider, the outgoing message buffer, the current reply and the
 // queue of diagnostics. Every request goes through send_host_msg and receive_host_msg.
 class CHostSession {
-public:
+  public:
     CHostSession() = default;
 
     // --- Messages ---
@@ -135,7 +135,7 @@ public:
     std::uint16_t admin_protocol_version() const { return admin_protocol_version_; }
     const char* host_version_text() const { return host_version_text_; }
 
-private:
+  private:
     void reset_received();
 
     std::uint8_t connection_ = 0;

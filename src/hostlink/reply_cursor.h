@@ -10,7 +10,7 @@ namespace kestra::hostlink {
 // Reads a reply's data, never past the received length. Reading past the end gives a non-digit (numbers come
 // out short) and text elements that would run past it fail, so a short reply can be told from a whole one.
 class ReplyCursor {
-public:
+  public:
     ReplyCursor() = default;
     ReplyCursor(const char* data, std::size_t length) : data_(data), length_(data != nullptr ? length : 0) {}
 
@@ -34,7 +34,7 @@ public:
     bool raw(std::size_t count, std::string& out);
     bool skip(std::size_t count);
 
-private:
+  private:
     const char* data_ = nullptr;
     std::size_t length_ = 0;
     std::size_t at_ = 0;

@@ -23,7 +23,11 @@ constexpr std::size_t kSqlStateCount = 21;
 
 // The entry of an index; an index past the table reports "S1000" and the general failure text.
 const SqlStateEntry& sqlstate_entry(std::uint16_t index);
-inline const char* sqlstate_for(std::uint16_t index) { return sqlstate_entry(index).sqlstate; }
-inline const char* sqlstate_default_text(std::uint16_t index) { return sqlstate_entry(index).default_text; }
+inline const char* sqlstate_for(std::uint16_t index) {
+    return sqlstate_entry(index).sqlstate;
+}
+inline const char* sqlstate_default_text(std::uint16_t index) {
+    return sqlstate_entry(index).default_text;
+}
 
 }  // namespace kestra::hostlink

@@ -1,16 +1,17 @@
+#include "app/date_format.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "app/admin_app.h"
-#include "app/date_format.h"
 
 using namespace kestra::app;
 
 namespace {
 
 class DateFormat : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { admin_app() = CAdminApp(); }
     void TearDown() override { admin_app() = CAdminApp(); }
 };

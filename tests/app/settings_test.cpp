@@ -85,8 +85,8 @@ TEST(Settings, ReloadingForgetsEarlierValues) {
 
 TEST(Preferences, TheFivePreferencesAreWrittenBackAndOtherSectionsKept) {
     TempDir dir;
-    auto ini = dir.write("kestra.ini", "; mine\n[tcpip]\nportno=2048\n[admin]\ntrace=1\ntracefile=" +
-                                           dir.file("t.txt") + "\n");
+    auto ini = dir.write("kestra.ini",
+                         "; mine\n[tcpip]\nportno=2048\n[admin]\ntrace=1\ntracefile=" + dir.file("t.txt") + "\n");
     CAdminApp app;
     app.load_settings(ini);
     app.confirm_config_delete = 0;

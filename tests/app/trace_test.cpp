@@ -1,9 +1,10 @@
+#include "app/trace.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "app/admin_app.h"
-#include "app/trace.h"
 #include "app/wait_cursor.h"
 #include "support/recording_ui_hooks.h"
 #include "support/temp_dir.h"
@@ -16,7 +17,7 @@ namespace {
 
 // Runs a test inside a fresh folder so the default relative "admin.txt" lands there.
 class InTempFolder : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         old_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_.path());

@@ -1,7 +1,8 @@
+#include "hostlink/host_number.h"
+
 #include <gtest/gtest.h>
 
 #include "hostlink/control_sequences.h"
-#include "hostlink/host_number.h"
 #include "hostlink/reply_cursor.h"
 #include "hostlink/sqlstate.h"
 
@@ -73,7 +74,9 @@ TEST(SqlStates, TableEntriesAndIndexesPastTheTable) {
     EXPECT_STREQ(sqlstate_for(9999), "S1000");
 }
 
-std::size_t strip(const std::string& s) { return strip_control_sequences(s.data(), s.size()); }
+std::size_t strip(const std::string& s) {
+    return strip_control_sequences(s.data(), s.size());
+}
 
 TEST(StripControl, PlainBytesAndFixedLengthSequences) {
     EXPECT_EQ(strip("#@!9"), 0u);

@@ -22,7 +22,7 @@ namespace {
 const std::string kPrefix = "[Brisel Software][Kestra ODBC Driver]";
 
 class Session : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fake_provider().reset();
         admin_app() = CAdminApp();
@@ -71,7 +71,9 @@ TEST_F(SessionMessages, HeaderAndSequenceCharacter) {
     for (int i = 0; i < 11; ++i) ASSERT_EQ(session.send_host_msg(2, 13, 0, false), 0);
     const auto& sent = fake_provider().transmitted;
     ASSERT_EQ(sent.size(), 11u);
-    EXPECT_EQ(sent[0], "#@!9002013" "0000");
+    EXPECT_EQ(sent[0],
+              "#@!9002013"
+              "0000");
     EXPECT_EQ(sent[1].substr(0, 4), "#@!0");
     EXPECT_EQ(sent[9].substr(0, 4), "#@!8");
     EXPECT_EQ(sent[10].substr(0, 4), "#@!9");
@@ -81,7 +83,10 @@ TEST_F(SessionMessages, HeaderAndSequenceCharacter) {
 TEST_F(SessionMessages, BodyLengthGoesIntoTheHeaderAndTheProviderCount) {
     std::memcpy(session.body(), "0001.", 5);
     ASSERT_EQ(session.send_host_msg(0, 4, 5, false), 0);
-    EXPECT_EQ(fake_provider().transmitted.at(0), "#@!9000004" "0005" "0001.");
+    EXPECT_EQ(fake_provider().transmitted.at(0),
+              "#@!9000004"
+              "0005"
+              "0001.");
 }
 
 TEST_F(SessionMessages, ABodyAboveTheDataLimitIsRefusedUnsent) {
@@ -126,12 +131,14 @@ TEST_F(SessionReceive, RepliesRepeatsAndNonReplies) {
     fp.queue_received(reply('3', "0first"));
     fp.queue_received(reply('3', "0repeat"));
     fp.queue_received(reply('4', "", 2, 0));
+    // The dropped message still counts as the last sequence, so this is a repeat of it.
+    fp.queue_received(reply('4', "0not a reply either"));
     fp.queue_received(reply('5', "0second"));
     EXPECT_EQ(request(""), "0first");
     EXPECT_EQ(session.last_kind(), 2);
     EXPECT_EQ(session.last_code(), 13);
     EXPECT_EQ(request(""), "0second");
-    EXPECT_EQ(fp.put_into_receive_calls, 4);
+    EXPECT_EQ(fp.put_into_receive_calls, 5);
     EXPECT_TRUE(session.diagnostics().empty());
 }
 
@@ -256,7 +263,7 @@ TEST_F(SessionReceive, FlushReturnsEveryWaitingBuffer) {
 }
 
 class HostVersion : public Session {
-protected:
+  protected:
     // The version request flushes whatever waits, so the reply has to come in answer to it.
     void answer_version(char seq, std::string data) {
         fake_provider().responder = [this, seq, data](std::string_view) {
@@ -270,7 +277,9 @@ TEST_F(HostVersion, AcceptedVersionKeepsLevelsAndTitle) {
     fp.queue_received("greeting");
     // Sequence "9" equals the sequence char of the message we send but is still accepted.
     fp.responder = [&](std::string_view sent) {
-        EXPECT_EQ(sent, "#@!9000000" "0000");
+        EXPECT_EQ(sent,
+                  "#@!9000000"
+                  "0000");
         return std::vector<std::string>{reply('9', "003045021HOST SERVER 45.ABC022", 0, 0)};
     };
     EXPECT_EQ(session.get_host_version(), 0);

@@ -7,7 +7,9 @@ namespace kestra::testing {
 
 namespace {
 
-FakeProvider& fp() { return FakeProvider::instance(); }
+FakeProvider& fp() {
+    return FakeProvider::instance();
+}
 
 int16_t fake_initialize() {
     ++fp().initialize_calls;
@@ -37,7 +39,9 @@ int16_t fake_get_connection_info(uint8_t, ConnectionInfo* info) {
     return 0;
 }
 
-int16_t fake_get_connection_status(uint8_t, int32_t) { return 0; }
+int16_t fake_get_connection_status(uint8_t, int32_t) {
+    return 0;
+}
 
 int16_t fake_transmit_buffer(uint8_t, const char* data, uint16_t length, uint8_t timeout) {
     FakeProvider& p = fp();
@@ -83,7 +87,9 @@ int16_t fake_get_error_message(int32_t code, char* text) {
     return 0;
 }
 
-int16_t fake_configure_connection(void*) { return 0; }
+int16_t fake_configure_connection(void*) {
+    return 0;
+}
 
 int16_t fake_get_connection_names(char* buffer, uint16_t size) {
     const std::string& names = fp().connection_names;
@@ -100,7 +106,9 @@ int16_t fake_get_connection_name(uint8_t, char* name, uint16_t size) {
     return 0;
 }
 
-int16_t fake_configure(void*) { return 0; }
+int16_t fake_configure(void*) {
+    return 0;
+}
 
 }  // namespace
 
@@ -156,8 +164,7 @@ ProviderEntryTable FakeProvider::table() const {
 
 std::string FakeProvider::host_message(char sequence, int kind, int code, std::string_view data) {
     char header[64];
-    std::snprintf(header, sizeof header, "#@!%c00%1d%03d%04zu", sequence, kind % 10, code % 1000,
-                  data.size() % 10000);
+    std::snprintf(header, sizeof header, "#@!%c00%1d%03d%04zu", sequence, kind % 10, code % 1000, data.size() % 10000);
     std::string msg(header, 14);
     msg.append(data);
     return msg;

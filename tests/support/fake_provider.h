@@ -17,7 +17,7 @@ namespace kestra::testing {
 // without terminator and freed on put_into_receive, so the sanitizers catch reads past the delivered bytes or
 // after the release.
 class FakeProvider {
-public:
+  public:
     struct Receive {
         std::int16_t result = 0;
         std::string data;
@@ -66,10 +66,12 @@ public:
     // The buffer handed out last, until it is returned.
     std::unique_ptr<char[]> held;
 
-private:
+  private:
     char host_sequence_ = '0';
 };
 
-inline FakeProvider& fake_provider() { return FakeProvider::instance(); }
+inline FakeProvider& fake_provider() {
+    return FakeProvider::instance();
+}
 
 }  // namespace kestra::testing

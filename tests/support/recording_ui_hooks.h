@@ -9,7 +9,7 @@ namespace kestra::testing {
 
 // Records message boxes and cursor changes instead of showing them; installed for the life of the object.
 class RecordingUiHooks : public app::UiHooks {
-public:
+  public:
     RecordingUiHooks() { app::set_ui_hooks(this); }
     ~RecordingUiHooks() override { app::set_ui_hooks(nullptr); }
     RecordingUiHooks(const RecordingUiHooks&) = delete;
