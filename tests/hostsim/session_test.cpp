@@ -5,6 +5,7 @@
 
 #include "host_test_client.h"
 #include "running_host.h"
+#include "support/temp_dir.h"
 
 namespace kestra::testing {
 namespace {
@@ -229,6 +230,34 @@ TEST(HostSession, StopEndsOpenConnections) {
     host.server->stop();
     EXPECT_TRUE(pc.wait_closed());
     host.server->stop();   // twice is harmless
+}
+
+}  // namespace
+}  // namespace kestra::testing
+
+namespace kestra::testing {
+namespace {
+
+TEST(HostStart, MissingTranslateFileOrFixtureStopsTheStart) {
+    for (int which = 0; which < 2; ++which) {
+        hostsim::ServerOptions options;
+        if (which == 0) options.translate_file = "/nonexistent/host.xlt";
+        if (which == 1) options.data_file = "/nonexistent/fixture.json";
+        hostsim::HostServer server(options);
+        std::string error;
+        EXPECT_EQ(server.start(error), 1);
+        EXPECT_NE(error.find("/nonexistent/"), std::string::npos);
+    }
+}
+
+TEST(HostStart, TranslateFileWithNoEntriesGivesAnAsciiWire) {
+    TempDir dir;
+    const std::string xlt = dir.write("plain.xlt", "[PCTOASERIES]\r\n[ASERIESTOPC]\r\n");
+    RunningHost host([&](hostsim::ServerOptions& o) { o.translate_file = xlt; });
+    HostTestClient pc(host.port(), true);
+    HostTestClient::Message reply;
+    ASSERT_TRUE(pc.request(0, 0, "", reply));
+    EXPECT_EQ(reply.data.substr(0, 9), "005107021");
 }
 
 }  // namespace
