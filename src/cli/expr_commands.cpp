@@ -31,11 +31,11 @@ int kind_from_name(std::string_view name, bool allow_either) {
 }
 
 // NAME:VALUE split at the last ":", so a name may itself hold one.
-bool split_field(const std::string& spec, std::string& name, std::string& value) {
-    const std::size_t colon = spec.rfind(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == spec.size()) return false;
-    name = spec.substr(0, colon);
-    value = spec.substr(colon + 1);
+bool split_field(const std::string& field_arg, std::string& name, std::string& value) {
+    const std::size_t colon = field_arg.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == field_arg.size()) return false;
+    name = field_arg.substr(0, colon);
+    value = field_arg.substr(colon + 1);
     return true;
 }
 
@@ -81,7 +81,7 @@ const char* state_name(int state) {
 int run_check_expr(CliContext& ctx, std::span<const std::string> args) {
     ArgParser parser(args);
     const std::string type_name = parser.value("type").value_or("boolean");
-    const std::vector<std::string> field_specs = parser.values("field");
+    const std::vector<std::string> field_args = parser.values("field");
     std::vector<std::string> positionals;
     if (!parser.finish(positionals)) return usage(ctx, "check-expr", parser.error(), kExprSynopsis);
     if (positionals.size() != 1) return usage(ctx, "check-expr", "expected one TEXT", kExprSynopsis);
@@ -89,10 +89,10 @@ int run_check_expr(CliContext& ctx, std::span<const std::string> args) {
     if (type < 0) return usage(ctx, "check-expr", "unknown type " + type_name, kExprSynopsis);
 
     expr::CExpressionParser checker(positionals[0], type);
-    for (const std::string& spec : field_specs) {
+    for (const std::string& field_arg : field_args) {
         std::string name, field_type;
-        if (!split_field(spec, name, field_type) || type_from_name(field_type) < 0)
-            return usage(ctx, "check-expr", "bad --field " + spec + " (NAME:TYPE)", kExprSynopsis);
+        if (!split_field(field_arg, name, field_type) || type_from_name(field_type) < 0)
+            return usage(ctx, "check-expr", "bad --field " + field_arg + " (NAME:TYPE)", kExprSynopsis);
         checker.AddField(name, type_from_name(field_type));
     }
 
@@ -129,7 +129,7 @@ int run_check_expr(CliContext& ctx, std::span<const std::string> args) {
 int run_check_calc(CliContext& ctx, std::span<const std::string> args) {
     ArgParser parser(args);
     const std::string kind_name = parser.value("kind").value_or("either");
-    const std::vector<std::string> field_specs = parser.values("field");
+    const std::vector<std::string> field_args = parser.values("field");
     std::vector<std::string> positionals;
     if (!parser.finish(positionals)) return usage(ctx, "check-calc", parser.error(), kCalcSynopsis);
     if (positionals.size() != 1) return usage(ctx, "check-calc", "expected one TEXT", kCalcSynopsis);
@@ -138,10 +138,10 @@ int run_check_calc(CliContext& ctx, std::span<const std::string> args) {
 
     expr::CalcCheckState st;
     st.kind = kind;
-    for (const std::string& spec : field_specs) {
+    for (const std::string& field_arg : field_args) {
         std::string name, field_kind;
-        if (!split_field(spec, name, field_kind) || kind_from_name(field_kind, false) < 0)
-            return usage(ctx, "check-calc", "bad --field " + spec + " (NAME:numeric|string)", kCalcSynopsis);
+        if (!split_field(field_arg, name, field_kind) || kind_from_name(field_kind, false) < 0)
+            return usage(ctx, "check-calc", "bad --field " + field_arg + " (NAME:numeric|string)", kCalcSynopsis);
         st.fields.push_back(expr::CalcField{name, kind_from_name(field_kind, false)});
     }
 
