@@ -2,12 +2,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "corvel/provider_abi.h"
 #include "hostlink/control_sequences.h"
+#include "hostlink/default_options.h"
 #include "hostlink/host_diagnostic.h"
 #include "hostlink/reply_cursor.h"
 
@@ -127,6 +130,34 @@ class CHostSession {
     bool logged_in() const { return logged_in_; }
     void set_logged_in(bool on) { logged_in_ = on; }
 
+    // --- Provider binding, connect script, login ---
+
+    // Binds the named provider through the comms shell, opens the connection and runs the connect script.
+    std::int16_t connect_host(const std::string& user_id, const std::string& password,
+                              const std::string& provider_name, const std::string& connection_name);
+    // Runs the disconnect script, closes the connection and releases the provider. Always 0.
+    std::int16_t disconnect_host();
+    std::int16_t run_connect_script(const std::string& user_id, const std::string& password,
+                                    const std::string& provider_name, const std::string& connection_name);
+    std::int16_t run_disconnect_script();
+    // Runs commands from the script file's current position until the section ends.
+    std::int16_t run_script_section(const std::string& user_id, const std::string& password);
+    bool script_open() const { return script_file_ != nullptr; }
+
+    // Connects, checks the versions, logs in and reads the default options. The password comes as the Connect
+    // dialog keeps it (scrambled).
+    std::int16_t host_login(const std::string& user_id, const std::string& scrambled_password,
+                            const std::string& chargecode);
+    std::int16_t host_logout();
+
+    int provider_index() const { return provider_index_; }
+    const std::string& provider_name() const { return provider_name_; }
+    void set_provider_name(std::string name);
+    const std::string& connection_name() const { return connection_name_; }
+    void set_connection_name(std::string name);
+    CDefaultOptions& default_options() { return default_options_; }
+    const CDefaultOptions& default_options() const { return default_options_; }
+
     // --- Host version ---
 
     std::uint16_t host_level() const { return host_level_; }
@@ -161,7 +192,13 @@ class CHostSession {
     bool logged_in_ = false;
     bool out_of_step_ = false;
 
-    // Provider binding, connect script and login state follow here.
+    // Provider binding, connect script and login state.
+    int provider_index_ = -1;
+    std::string provider_name_;    // at most 15 characters
+    std::string connection_name_;  // at most 31 characters, the provider's path names
+    // Open from the connect section to the disconnect section; shared so a copied session never closes it twice.
+    std::shared_ptr<std::FILE> script_file_;
+    CDefaultOptions default_options_;
 };
 
 }  // namespace kestra::hostlink
