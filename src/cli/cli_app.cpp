@@ -1,10 +1,12 @@
 #include "cli/cli_app.h"
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "app/admin_app.h"
 #include "platform/profile_file.h"
 
 namespace kestra::cli {
@@ -100,6 +102,9 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
         }
     }
     ctx.ini_path = ctx.options.ini.empty() ? platform::settings_file_path() : ctx.options.ini;
+    // The comms shell and the provider read the same settings file as the program.
+    ::setenv("KESTRA_INI", ctx.ini_path.c_str(), 1);
+    app::admin_app().load_settings(ctx.ini_path);
     return command->run(ctx, args);
 }
 
