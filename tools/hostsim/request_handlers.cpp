@@ -32,6 +32,12 @@ const HandlerTable::Entry* HandlerTable::find(int kind, int code) const {
 HandlerTable make_handler_table() {
     HandlerTable table;
     register_session_handlers(table);
+    register_config_handlers(table);
+    register_tables_handlers(table);
+    register_fields_handlers(table);
+    register_options_handlers(table);
+    register_catalogue_handlers(table);
+    register_transfer_handlers(table);
     return table;
 }
 

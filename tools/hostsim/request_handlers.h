@@ -63,6 +63,12 @@ private:
 };
 
 void register_session_handlers(HandlerTable& table);
+void register_config_handlers(HandlerTable& table);
+void register_tables_handlers(HandlerTable& table);
+void register_fields_handlers(HandlerTable& table);
+void register_options_handlers(HandlerTable& table);
+void register_catalogue_handlers(HandlerTable& table);
+void register_transfer_handlers(HandlerTable& table);
 
 // Every family this host knows.
 HandlerTable make_handler_table();

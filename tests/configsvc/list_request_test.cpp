@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "app/admin_app.h"
+#include "configsvc/config_client.h"
+#include "hostlink/host_session.h"
+#include "hostlink/sqlstate.h"
+#include "support/fake_provider.h"
+
+using namespace kestra::configsvc;
+using kestra::hostlink::CHostSession;
+using kestra::testing::fake_provider;
+
+namespace {
+
+// A session over the in-memory provider, ready for requests.
+class ClientTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake_provider().reset();
+        kestra::app::admin_app() = kestra::app::CAdminApp();
+        session.set_provider(fake_provider().table());
+        session.set_connection(1);
+        session.set_timeouts(30, 30);
+        session.set_message_size(200);
+        ASSERT_EQ(session.alloc_host_msg_buffer(), 0);
+    }
+    void TearDown() override {
+        EXPECT_EQ(fake_provider().buffers_outstanding, 0);
+        fake_provider().reset();
+    }
+    void queue(std::string data) { fake_provider().queue_received(fake_provider().next_host_message(2, 13, data)); }
+
+    // A list of S names with a 4-digit count.
+    std::int16_t read_names(std::vector<std::string>& names, bool& failed) {
+        CConfigClient client(session);
+        BodyWriter body = client.body();
+        body.stop();
+        ReplyReader reply;
+        std::int16_t rc = client.request(13, body, Upper::yes, "Cannot get config file list", reply);
+        if (rc != 0) return rc;
+        ListReader list(client, reply, 4, "Receive error getting config file names");
+        while (list.next()) {
+            std::string name;
+            if (!list.reply().text(name)) {
+                list.fail_entry();
+                break;
+            }
+            names.push_back(name);
+        }
+        failed = list.failed();
+        client.done();
+        return rc;
+    }
+    std::string last_text() {
+        return session.diagnostics().empty() ? std::string() : session.diagnostics().back().text;
+    }
+
+    CHostSession session;
+};
+
+TEST_F(ClientTest, AListSplitOverThreeMessagesReadsAsOne) {
+    queue("00004003ONE003TWO");
+    queue("005THREE");
+    queue("004FOUR");
+    std::vector<std::string> names;
+    bool failed = false;
+    ASSERT_EQ(read_names(names, failed), 0);
+    EXPECT_FALSE(failed);
+    EXPECT_EQ(names, (std::vector<std::string>{"ONE", "TWO", "THREE", "FOUR"}));
+    EXPECT_EQ(fake_provider().transmitted.at(0).substr(14), ".");
+}
+
+TEST_F(ClientTest, AnEmptyListReadsNothing) {
+    queue("00000");
+    std::vector<std::string> names;
+    bool failed = true;
+    ASSERT_EQ(read_names(names, failed), 0);
+    EXPECT_FALSE(failed);
+    EXPECT_TRUE(names.empty());
+}
+
+TEST_F(ClientTest, ACountPromisingMoreThanArrivesEndsWithTheReceiveError) {
+    queue("00003003ONE");  // two more promised, none come: the provider times out
+    std::vector<std::string> names;
+    bool failed = false;
+    ASSERT_EQ(read_names(names, failed), 0);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(names, std::vector<std::string>{"ONE"});
+    EXPECT_EQ(last_text(), "[Brisel Software][Kestra ODBC Driver]Receive error getting config file names");
+    EXPECT_TRUE(session.out_of_step());
+}
+
+TEST_F(ClientTest, AnEntryRunningPastItsMessageIsAReceiveErrorNotAnOverread) {
+    queue("00002003ONE009TW");
+    std::vector<std::string> names;
+    bool failed = false;
+    ASSERT_EQ(read_names(names, failed), 0);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(names, std::vector<std::string>{"ONE"});
+}
+
+TEST_F(ClientTest, ARefusalQueuesTheHostRecordsAndReleases) {
+    queue("2000300161 FILE NOT FOUND0000");
+    std::vector<std::string> names;
+    bool failed = false;
+    EXPECT_EQ(read_names(names, failed), -1);
+    ASSERT_EQ(session.diagnostics().size(), 1u);
+    EXPECT_EQ(last_text(), "1 FILE NOT FOUND");
+}
+
+TEST_F(ClientTest, ABodyThatDoesNotFitIsRefusedUnsent) {
+    CConfigClient client(session);
+    BodyWriter body = client.body();
+    body.text(std::string(300, 'x'));
+    EXPECT_EQ(client.simple_request(14, body, Upper::yes, "Cannot get config file list"), -1);
+    EXPECT_TRUE(fake_provider().transmitted.empty());
+    EXPECT_EQ(session.diagnostics().back().sqlstate_index, kestra::hostlink::kSqlGeneralFailure);
+    EXPECT_EQ(last_text(), "[Brisel Software][Kestra ODBC Driver]Cannot get config file list");
+}
+
+TEST_F(ClientTest, NumberRepliesAndUpperCasedBodies) {
+    queue("00042");
+    CConfigClient client(session);
+    BodyWriter body = client.body();
+    body.text("new file");
+    body.number(7, 4);
+    body.stop();
+    std::uint32_t number = 0;
+    ASSERT_EQ(client.number_request(14, body, Upper::yes, "Cannot get config file list", number), 0);
+    EXPECT_EQ(number, 42u);
+    EXPECT_EQ(fake_provider().transmitted.at(0).substr(6), "2014001" "6008NEW FILE0007.");
+}
+
+}  // namespace
