@@ -29,6 +29,10 @@ bool same_name(std::string_view a, std::string_view b) {
     return true;
 }
 
+// A setting is one line: whatever follows a line break in a stored text would be read back as lines of their own
+// (other keys, even other sections), so it is not written.
+std::string_view one_line(std::string_view s) { return s.substr(0, s.find_first_of("\r\n")); }
+
 std::string_view unquote(std::string_view v) {
     if (v.size() >= 2 && v.front() == '"' && v.back() == '"') return v.substr(1, v.size() - 2);
     return v;
@@ -140,6 +144,9 @@ std::vector<std::string> ProfileFile::keys(std::string_view section) const {
 }
 
 void ProfileFile::set(std::string_view section, std::string_view key, std::string_view value) {
+    section = one_line(section);
+    key = one_line(key);
+    value = one_line(value);
     Line line;
     line.kind = Line::Key;
     line.key = std::string(key);

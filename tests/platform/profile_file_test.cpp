@@ -106,3 +106,25 @@ TEST(SettingsPath, EnvironmentDecidesWhereKestraIniLives) {
 }
 
 }  // namespace
+
+// Found by fuzzing: a stored text with line breaks came back from the file as extra keys and sections.
+TEST(ProfileWrite, ValueWithLineBreaksStaysOneSetting) {
+    TempDir dir;
+    std::string original;
+    ASSERT_TRUE(read_whole_file(std::string(KESTRA_TEST_DATA) + "/profile/fuzz_line_break_value.ini", original));
+    auto ini = dir.write("k.ini", original);
+
+    ASSERT_TRUE(write_private_profile_string("k", "k", "first\n\xafspaced]\nKEY=-42junk\n", ini));
+    ASSERT_TRUE(write_private_profile_string("admin", "uid", "JOE\r\n[odbc]\r\npassword=stolen", ini));
+
+    EXPECT_EQ(get_private_profile_string("k", "k", "", ini), "first");
+    EXPECT_EQ(get_private_profile_string("admin", "uid", "", ini), "JOE");
+    EXPECT_EQ(get_private_profile_string("odbc", "password", "none", ini), "none");
+    ProfileFile profile(ini);
+    ASSERT_TRUE(profile.load());
+    EXPECT_EQ(profile.keys("k"), std::vector<std::string>{"k"});
+    EXPECT_FALSE(profile.has_section("odbc"));
+    EXPECT_FALSE(profile.has_section("\xafspaced"));
+    // What was in the file before is still there, line for line.
+    EXPECT_EQ(TempDir::read(ini).substr(0, original.size()), original);
+}
