@@ -26,8 +26,9 @@ std::string login_body(std::uint16_t message_size, const std::string& user_id, c
     put_number(size, message_size, 5);
     body.append(size, 5);
     body += user_id.substr(0, kLoginFieldMax);
-    if (!password.empty() && password.front() != '.') body += "/" + password.substr(0, kLoginFieldMax);
-    if (!chargecode.empty()) body += "/" + chargecode.substr(0, kLoginFieldMax);
+    // Appended piece by piece: GCC 12 at -O3 misreads `"/" + substr` as an overlapping copy (-Wrestrict).
+    if (!password.empty() && password.front() != '.') body.append("/").append(password, 0, kLoginFieldMax);
+    if (!chargecode.empty()) body.append("/").append(chargecode, 0, kLoginFieldMax);
     body += ".";
     std::transform(body.begin(), body.end(), body.begin(), upper);
     return body;
