@@ -29,9 +29,9 @@ bool same_name(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A setting is one line: whatever follows a line break in a stored text would be read back as lines of their own
-// (other keys, even other sections), so it is not written.
-std::string_view one_line(std::string_view s) { return s.substr(0, s.find_first_of("\r\n")); }
+// A setting is one line: whatever follows a line feed in a stored text would be read back as lines of their own
+// (other keys, even other sections), so it is not written. A carriage return alone ends no line when read.
+std::string_view one_line(std::string_view s) { return s.substr(0, s.find('\n')); }
 
 std::string_view unquote(std::string_view v) {
     if (v.size() >= 2 && v.front() == '"' && v.back() == '"') return v.substr(1, v.size() - 2);

@@ -128,3 +128,10 @@ TEST(ProfileWrite, ValueWithLineBreaksStaysOneSetting) {
     // What was in the file before is still there, line for line.
     EXPECT_EQ(TempDir::read(ini).substr(0, original.size()), original);
 }
+
+TEST(ProfileWrite, CarriageReturnInsideAValueIsKept) {
+    TempDir dir;
+    auto ini = dir.write("k.ini", "[tcpip]\n");
+    ASSERT_TRUE(write_private_profile_string("tcpip", "host3", "hhhhTA\r~01", ini));
+    EXPECT_EQ(get_private_profile_string("tcpip", "host3", "", ini), "hhhhTA\r~01");
+}
