@@ -11,12 +11,17 @@ namespace {
 struct ScratchFile {
     std::string path;
     ScratchFile() {
-        const char* dir = std::getenv("TMPDIR");
-        std::string pattern = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/kestra-fuzz-XXXXXX";
-        int fd = ::mkstemp(pattern.data());
-        if (fd >= 0) {
-            ::close(fd);
-            path = pattern;
+        // Memory-backed when there is such a folder: rewriting a file on disk a million times costs more than the
+        // reader under test.
+        const char* tmp = std::getenv("TMPDIR");
+        for (const char* dir : {"/dev/shm", tmp != nullptr && *tmp != '\0' ? tmp : "/tmp"}) {
+            std::string pattern = std::string(dir) + "/kestra-fuzz-XXXXXX";
+            int fd = ::mkstemp(pattern.data());
+            if (fd >= 0) {
+                ::close(fd);
+                path = pattern;
+                return;
+            }
         }
     }
     ~ScratchFile() {
