@@ -8,29 +8,12 @@
 
 #include "archive/archive_reader.h"
 #include "cli/arg_parser.h"
+#include "cli/cli_output.h"
 
 namespace kestra::cli {
 
 namespace {
 
-std::string json_string(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20 || u >= 0x7F) {
-            // Host names are not guaranteed to be UTF-8; escaping every byte outside ASCII keeps the output valid.
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 void print_json(CliContext& ctx, const std::string& path, const archive::ArchiveReader& reader) {
     std::ostream& out = ctx.out;

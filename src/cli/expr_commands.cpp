@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/arg_parser.h"
+#include "cli/cli_output.h"
 #include "expr/calc_checker.h"
 #include "expr/expression_edit_logic.h"
 #include "expr/expression_parser.h"
@@ -39,23 +40,6 @@ bool split_field(const std::string& field_arg, std::string& name, std::string& v
     return true;
 }
 
-std::string json_string(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20 || u >= 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 int usage(CliContext& ctx, const char* command, const std::string& problem, const char* synopsis) {
     ctx.err << "kestra " << command << ": " << problem << "\nusage: kestra " << command << " " << synopsis << "\n";
