@@ -11,6 +11,7 @@
 namespace kestra::hostsim {
 namespace {
 
+constexpr std::size_t kMaxNameLength = 255;  // the longest file title the host keeps
 constexpr const char* kInvalidRequest = "[Kestra]INVALID REQUEST";
 constexpr const char* kInvalidName = "[Kestra]INVALID CONFIGURATION FILE NAME";
 constexpr const char* kDuplicateName = "[Kestra]DUPLICATE CONFIGURATION FILE NAME";
@@ -57,6 +58,10 @@ void walk(Files& files, Visit&& visit) {
         visit(f, static_cast<int>(stack.size() - 1));
         if (!f.children.empty()) stack.push_back({&f.children, 0});
     }
+}
+
+bool valid_name(const std::string& name) {
+    return !name.empty() && name.size() <= kMaxNameLength && name.find_first_not_of(' ') != std::string::npos;
 }
 
 bool name_taken(HostState& state, const std::string& name, int except_number = 0) {
@@ -155,7 +160,7 @@ void handle_add(RequestContext& context, std::string_view body, Reply& reply) {
         reply.refuse(3, kInvalidRequest);
         return;
     }
-    if (name.empty() || name.find_first_not_of(' ') == std::string::npos) {
+    if (!valid_name(name)) {
         reply.refuse(3, kInvalidName);
         return;
     }
@@ -214,7 +219,7 @@ void handle_rename(RequestContext& context, std::string_view body, Reply& reply)
     r.number(4, number);
     r.text(name);
     if (!r.dot() || !r.at_end()) return reply.refuse(3, kInvalidRequest);
-    if (name.empty() || name.find_first_not_of(' ') == std::string::npos) return reply.refuse(3, kInvalidName);
+    if (!valid_name(name)) return reply.refuse(3, kInvalidName);
     std::lock_guard lock(context.host.mutex);
     HostState& state = context.host.state;
     ConfigFile* file = find_config_file(state, number);
@@ -309,7 +314,7 @@ void handle_paste(RequestContext& context, std::string_view body, Reply& reply) 
     r.text(name);
     r.number(4, parent);
     if (!r.ok() || !r.at_end()) return reply.refuse(3, kInvalidRequest);
-    if (name.empty() || name.find_first_not_of(' ') == std::string::npos) return reply.refuse(3, kInvalidName);
+    if (!valid_name(name)) return reply.refuse(3, kInvalidName);
     std::optional<ConfigFile> branch = from_clipboard(context.host, clip);
     if (!branch) return reply.refuse(3, kClipboardEmpty);
     std::lock_guard lock(context.host.mutex);
