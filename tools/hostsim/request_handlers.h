@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -19,6 +20,8 @@ struct SharedHost {
     HostState state;
 };
 
+struct TransferState;   // a host file transfer under way (handlers_transfer.cpp)
+
 // What one connection knows about its session.
 struct SessionState {
     bool logged_in = false;
@@ -26,6 +29,7 @@ struct SessionState {
     int granted_size = 0;          // as granted at login; 0 before
     std::size_t message_size = 0;  // the most the host writes in one message, header included
     std::size_t data_limit() const { return message_size > kHeaderSize ? message_size - kHeaderSize : 0; }
+    std::shared_ptr<TransferState> transfer;
 };
 
 struct RequestContext {
