@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
-#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -13,10 +11,10 @@ namespace kestra::report {
 
 namespace {
 
+// $TMPDIR as set, even when it names no directory, so a bad setting is reported rather than silently replaced.
 std::string temporary_directory() {
-    std::error_code ec;
-    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
-    return ec ? std::string("/tmp") : dir.string();
+    const char* dir = std::getenv("TMPDIR");
+    return dir != nullptr && *dir != '\0' ? std::string(dir) : std::string("/tmp");
 }
 
 std::string with_number(const char* format, const std::string& path, int number) {
