@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "ratio_report.h"
 #include "support/temp_dir.h"
 #include "tavlink/frame.h"
 #include "tavlink/loopback_server.h"
@@ -184,10 +185,8 @@ int main(int argc, char** argv) {
     double provider = reporter.time("BM_ProviderRoundTrip");
     double copy = reporter.time("BM_Memcpy");
     double xlate = reporter.time("BM_Translate");
-    if (plain > 0 && provider > 0)
-        std::printf("round trip: provider / plain ping-pong = %.3f (target <= 1.10)\n", provider / plain);
-    if (copy > 0 && xlate > 0)
-        std::printf("translation speed / memcpy speed = %.3f (target >= 0.25)\n", copy / xlate);
+    kestra::bench::print_ratio("provider round trip / plain ping-pong", plain > 0 ? provider / plain : 0, "<=", 1.10);
+    kestra::bench::print_ratio("translation speed / memcpy speed", xlate > 0 ? copy / xlate : 0, ">=", 0.25);
     benchmark::Shutdown();
     return 0;
 }
