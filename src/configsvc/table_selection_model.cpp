@@ -94,8 +94,9 @@ const char* CTableSelectionModel::table_name_problem(std::string_view name) cons
     return nullptr;
 }
 
-int CTableSelectionModel::insert_table(const model::CDescDatasetEntry& entry, const TableNameEditor& edit_name) {
-    std::string name = derive_table_name(entry.name.view());
+int CTableSelectionModel::insert_table(const model::CDescDatasetEntry& entry, const TableNameEditor& edit_name,
+                                       std::string_view proposed_name) {
+    std::string name = proposed_name.empty() ? derive_table_name(entry.name.view()) : std::string(proposed_name);
     while (const char* problem = table_name_problem(name)) {
         if (!edit_name || !edit_name(problem, name)) return 1;
     }

@@ -61,8 +61,10 @@ public:
     // The refusal text for a table name, or nullptr when it may be used.
     const char* table_name_problem(std::string_view name) const;
 
-    // Makes a new table of the entry. Returns 0 when inserted, 1 when the administrator cancelled the name.
-    int insert_table(const model::CDescDatasetEntry& entry, const TableNameEditor& edit_name);
+    // Makes a new table of the entry, named from it (or `proposed_name` when one is given). Returns 0 when inserted,
+    // 1 when the administrator cancelled the name.
+    int insert_table(const model::CDescDatasetEntry& entry, const TableNameEditor& edit_name,
+                     std::string_view proposed_name = {});
     // Inserts the chosen entries of the current database in list order; stops at the first cancelled one and
     // returns 1 then.
     int copy(std::vector<std::size_t> chosen, const TableNameEditor& edit_name);
