@@ -1,0 +1,766 @@
+// Commands on the global options, limits and PC applications of a configuration file.
+#include <algorithm>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#include "app/date_format.h"
+#include "cli/arg_parser.h"
+#include "cli/cli_output.h"
+#include "cli/config_file_arg.h"
+#include "cli/host_command.h"
+#include "configsvc/options_requests.h"
+#include "configsvc/pending_unload_list.h"
+#include "configsvc/table_requests.h"
+#include "hostlink/host_session.h"
+#include "model/config_field.h"
+
+namespace kestra::cli {
+
+namespace {
+
+using configsvc::CConfigClient;
+using model::CConfigFile;
+using model::CConfigLimits;
+using model::CGlobalOptions;
+using model::CPcApplication;
+
+constexpr std::size_t kMaxUsercode = 17;
+constexpr std::size_t kMaxAppNameOption = 17;
+constexpr std::size_t kMaxTranslation = 19;
+constexpr std::size_t kMaxGuardfile = 255;
+constexpr std::size_t kMaxDescription = 999;
+constexpr std::size_t kMaxProgramName = 16;
+
+int usage(CliContext& ctx, const std::string& message) {
+    ctx.err << "kestra: " << message << "\n";
+    return kExitUsage;
+}
+
+std::string upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+std::string trim(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+const char* json_bool(bool value) { return value ? "true" : "false"; }
+
+// --- wording of the configuration view ---
+
+// Day of the week, Sunday = 0, for pictures that name it.
+int weekday_of(int day, int month, int year) {
+    static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 1 || month > 12) return 0;
+    if (month < 3) year -= 1;
+    const int w = (year + year / 4 - year / 100 + year / 400 + offsets[month - 1] + day) % 7;
+    return w < 0 ? w + 7 : w;
+}
+
+std::vector<std::string> global_lines(const CGlobalOptions& g) {
+    std::vector<std::string> lines;
+    static const char* const program_security[] = {"No Program Security", "Update Program Security",
+                                                   "Inquiry Program Security"};
+    lines.push_back(g.program_security >= 0 && g.program_security <= 2
+                        ? program_security[g.program_security]
+                        : "Program Security " + std::to_string(g.program_security));
+    lines.push_back("No Sec Admin");
+    lines.push_back(g.usercode.empty() ? "Usercode = <default>" : "Usercode =" + g.usercode.str());
+    if (g.priority == 0) {
+        lines.push_back("Priority = <default>");
+    } else {
+        char text[32];
+        std::snprintf(text, sizeof text, "Priority = %2d", g.priority);
+        lines.push_back(text);
+    }
+    lines.push_back(g.translation.empty() ? "No Translation" : "Using: " + g.translation.str());
+    static const char* const types[] = {"SECURITYTYPE: PRIVATE", "SECURITYTYPE: PUBLIC", "SECURITYTYPE: GUARDED"};
+    lines.push_back(g.security_type >= 0 && g.security_type <= 2 ? types[g.security_type]
+                                                                 : "SECURITYTYPE: " + std::to_string(g.security_type));
+    static const char* const uses[] = {"SECURITYUSE: SECURED", "SECURITYUSE: IN", "SECURITYUSE: OUT",
+                                       "SECURITYUSE: IO"};
+    lines.push_back(g.security_use >= 0 && g.security_use <= 3 ? uses[g.security_use]
+                                                               : "SECURITYUSE: " + std::to_string(g.security_use));
+    lines.push_back("Date Base:" + app::format_date(g.date_base_day, g.date_base_month,
+                                                    weekday_of(g.date_base_day, g.date_base_month, g.date_base_year),
+                                                    g.date_base_year, false));
+    lines.push_back(g.library_kind ? "Using Database Libraries" : "Using Dataset Libraries");
+    lines.push_back(g.unique_indices ? "Ignore Unique Indices" : "Return Unique Indices");
+    if (!g.app_name.empty()) lines.push_back("AppName =" + g.app_name.str());
+    lines.push_back(g.hide_fields ? "Hide Fields" : "Show Fields");
+    return lines;
+}
+
+std::vector<std::string> limit_lines(const CConfigLimits& l) {
+    std::vector<std::string> lines;
+    lines.push_back(l.where_required ? "Where Req'ed" : "No Where Req'ed");
+    lines.push_back(l.linear_selects ? "Linear Selects OK" : "No Linear Selects");
+    lines.push_back(l.linear_joins ? "Linear Joins OK" : "No Linear Joins");
+    char text[64];
+    if (l.row_limit_kind == model::RowLimitKind::silent_eof)
+        std::snprintf(text, sizeof text, "Silent EOF @ %d Rows", l.row_count);
+    else if (l.row_limit_kind == model::RowLimitKind::error_message)
+        std::snprintf(text, sizeof text, "Error Msg @ %d Rows", l.row_count);
+    else
+        std::snprintf(text, sizeof text, "No Row Limit");
+    lines.push_back(text);
+    return lines;
+}
+
+void print_lines(CliContext& ctx, const std::vector<std::string>& lines, const char* indent = "") {
+    for (const auto& line : lines) ctx.out << indent << line << "\n";
+}
+
+std::string limits_json(const CConfigLimits& l) {
+    std::ostringstream out;
+    out << "{\"where_required\":" << json_bool(l.where_required) << ",\"linear_selects\":"
+        << json_bool(l.linear_selects) << ",\"linear_joins\":" << json_bool(l.linear_joins)
+        << ",\"row_limit_kind\":" << l.row_limit_kind << ",\"row_count\":" << l.row_count << "}";
+    return out.str();
+}
+
+std::string app_line(const CPcApplication& app, bool with_limits) {
+    std::string line = app.program_name.str() + (app.update_allowed ? ", Update allowed" : ", Inquiry only");
+    if (with_limits) line += app.local_limits ? ", Using local limits" : ", Using global limits";
+    return line;
+}
+
+// --- arguments ---
+
+bool parse_choice(CliContext& ctx, const std::optional<std::string>& value, const char* option,
+                  std::initializer_list<const char*> words, std::int32_t& out) {
+    if (!value) return true;
+    std::int32_t index = 0;
+    for (const char* w : words) {
+        if (*value == w) {
+            out = index;
+            return true;
+        }
+        ++index;
+    }
+    std::string list;
+    for (const char* w : words) list += (list.empty() ? "" : "|") + std::string(w);
+    usage(ctx, std::string("--") + option + " takes " + list);
+    return false;
+}
+
+// "none", "eof:N" or "error:N".
+bool parse_row_limit(const std::string& text, CConfigLimits& limits) {
+    if (text == "none") {
+        limits.row_limit_kind = model::RowLimitKind::none;
+        return true;
+    }
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    const std::string kind = text.substr(0, colon);
+    long long rows = 0;
+    if (!parse_number(text.substr(colon + 1), rows, 0, configsvc::kMaxRowCount)) return false;
+    if (kind == "eof")
+        limits.row_limit_kind = model::RowLimitKind::silent_eof;
+    else if (kind == "error")
+        limits.row_limit_kind = model::RowLimitKind::error_message;
+    else
+        return false;
+    limits.row_count = static_cast<std::int32_t>(rows);
+    return true;
+}
+
+// LIMITS: comma-separated where-required|no-where-required, linear-selects|no-linear-selects,
+// linear-joins|no-linear-joins and none|eof:N|error:N, applied over `limits`.
+bool parse_limits(const std::string& text, CConfigLimits& limits) {
+    std::stringstream items(text);
+    std::string item;
+    bool any = false;
+    while (std::getline(items, item, ',')) {
+        any = true;
+        if (item == "where-required" || item == "no-where-required")
+            limits.where_required = item == "where-required";
+        else if (item == "linear-selects" || item == "no-linear-selects")
+            limits.linear_selects = item == "linear-selects";
+        else if (item == "linear-joins" || item == "no-linear-joins")
+            limits.linear_joins = item == "linear-joins";
+        else if (!parse_row_limit(item, limits))
+            return false;
+    }
+    return any;
+}
+
+bool equal_ignoring_case(std::string_view a, std::string_view b) { return model::equal_ignoring_case(a, b); }
+
+// An APP argument: an application number, else a program name ignoring case.
+CPcApplication* resolve_app(CliContext& ctx, CConfigFile& file, const std::string& arg) {
+    for (const auto& app : file.applications)
+        if (equal_ignoring_case(app->program_name.view(), arg)) return app.get();
+    long long number = 0;
+    if (parse_number(arg, number, 1, 999))
+        for (const auto& app : file.applications)
+            if (app->app_number == number) return app.get();
+    ctx.err << "kestra: no application " << arg << " in the configuration file\n";
+    return nullptr;
+}
+
+// The checks of the Application dialog; empty when the name passes. `current` is the name the dialog opened with.
+std::string check_program_name(const CConfigFile& file, const std::string& name, const std::string& current) {
+    if (name.empty()) return "**You must enter a program name**";
+    if (name.size() > kMaxProgramName) return "**Program name is too long**";
+    if (name != current)
+        for (const auto& app : file.applications)
+            if (equal_ignoring_case(app->program_name.view(), name)) return "**Duplicate Program Name**";
+    return {};
+}
+
+// --tables TABLE[:u],...: each accessible table with its own update-allowed flag, ":u" only for a table whose
+// updates the file allows.
+bool parse_app_tables(CliContext& ctx, CConfigFile& file, const std::string& text, CPcApplication& app) {
+    std::vector<std::unique_ptr<model::CConfigTable>> tables;
+    std::stringstream items(text);
+    std::string item;
+    while (std::getline(items, item, ',')) {
+        bool update = false;
+        if (item.size() > 2 && item.compare(item.size() - 2, 2, ":u") == 0) {
+            update = true;
+            item.resize(item.size() - 2);
+        }
+        const model::CConfigTable* found = nullptr;
+        for (const auto& t : file.tables)
+            if (equal_ignoring_case(t->name.view(), item)) found = t.get();
+        long long number = 0;
+        if (found == nullptr && parse_number(item, number, 1, 9999))
+            for (const auto& t : file.tables)
+                if (t->table_number == number) found = t.get();
+        if (found == nullptr) {
+            ctx.err << "kestra: no table " << item << " in the configuration file\n";
+            return false;
+        }
+        if (update && !found->update_allowed) {
+            ctx.err << "kestra: table " << found->name.str() << " does not allow updates in the configuration file\n";
+            return false;
+        }
+        const bool already = std::any_of(tables.begin(), tables.end(), [&](const auto& t) {
+            return t->table_number == found->table_number;
+        });
+        if (already) continue;
+        auto entry = std::make_unique<model::CConfigTable>();
+        entry->table_number = found->table_number;
+        entry->name = found->name;
+        entry->update_allowed = update;
+        tables.push_back(std::move(entry));
+    }
+    app.table_list = true;
+    app.tables = std::move(tables);
+    return true;
+}
+
+// The file's tables, for naming an application's table list. Failure leaves them empty.
+bool read_tables(CConfigClient& client, CConfigFile& file) {
+    configsvc::CPendingUnloadList pending;
+    return configsvc::get_table_list(client, pending, file) == hostlink::kSuccess;
+}
+
+std::string table_name(const CConfigFile& file, std::int32_t number) {
+    for (const auto& t : file.tables)
+        if (t->table_number == number) return t->name.str();
+    return {};
+}
+
+int host_failed(CliContext& ctx, CConfigClient& client) {
+    print_diagnostics(ctx, client.session());
+    return kExitFailure;
+}
+
+// --- global ---
+
+void print_global(CliContext& ctx, const CConfigFile& file) {
+    const CGlobalOptions& g = file.global_options;
+    if (!ctx.options.json) {
+        print_lines(ctx, global_lines(g));
+        return;
+    }
+    ctx.out << "{\"description\":" << json_string(file.description.view())
+            << ",\"usercode\":" << json_string(g.usercode.view())
+            << ",\"translation\":" << json_string(g.translation.view()) << ",\"priority\":" << g.priority
+            << ",\"date_base\":{\"year\":" << g.date_base_year << ",\"month\":" << g.date_base_month
+            << ",\"day\":" << g.date_base_day << "},\"library_kind\":" << (g.library_kind ? 1 : 0)
+            << ",\"program_security\":" << g.program_security << ",\"security_use\":" << g.security_use
+            << ",\"security_type\":" << g.security_type << ",\"guardfile\":" << json_string(g.guardfile.view())
+            << ",\"unique_indices\":" << (g.unique_indices ? 1 : 0)
+            << ",\"app_name\":" << json_string(g.app_name.view()) << ",\"hide_fields\":" << json_bool(g.hide_fields)
+            << ",\"lines\":[";
+    const auto lines = global_lines(g);
+    for (std::size_t i = 0; i < lines.size(); ++i) ctx.out << (i ? "," : "") << json_string(lines[i]);
+    ctx.out << "]}\n";
+}
+
+int run_global(CliContext& ctx, std::span<const std::string> args) {
+    ArgParser parser(args);
+    std::vector<std::string> rest;
+    if (!parser.finish(rest)) return usage(ctx, parser.error());
+    if (rest.size() != 1) return usage(ctx, "global: give one FILE");
+    return with_host(ctx, [&](hostlink::CHostSession& session) {
+        return with_open_file(ctx, session, rest[0], false, [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
+            if (configsvc::get_global(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
+            print_global(ctx, file);
+            return kExitOk;
+        });
+    });
+}
+
+// "Please enter an integer between %1 and %2." for a date-base part out of range.
+bool parse_date_base(CliContext& ctx, const std::string& text, CGlobalOptions& g) {
+    int year = 0, month = 0, day = 0;
+    char dash1 = 0, dash2 = 0;
+    std::istringstream in(text);
+    if (!(in >> year >> dash1 >> month >> dash2 >> day) || dash1 != '-' || dash2 != '-' || !in.eof()) {
+        usage(ctx, "Please enter an integer.");
+        return false;
+    }
+    if (day < 1 || day > 31) {
+        usage(ctx, "Please enter an integer between 1 and 31.");
+        return false;
+    }
+    if (month < 1 || month > 12) {
+        usage(ctx, "Please enter an integer between 1 and 12.");
+        return false;
+    }
+    if (year < 1700 || year > 2500) {
+        usage(ctx, "Please enter an integer between 1700 and 2500.");
+        return false;
+    }
+    g.date_base_year = year;
+    g.date_base_month = month;
+    g.date_base_day = day;
+    return true;
+}
+
+int run_set_global(CliContext& ctx, std::span<const std::string> args) {
+    ArgParser parser(args);
+    const auto description = parser.value("description");
+    const auto usercode = parser.value("usercode");
+    const auto translation = parser.value("translation");
+    const auto priority = parser.value("priority");
+    const auto date_base = parser.value("date-base");
+    const auto library = parser.value("library");
+    const auto program_security = parser.value("program-security");
+    const auto security_type = parser.value("security-type");
+    const auto security_use = parser.value("security-use");
+    const auto guardfile = parser.value("guardfile");
+    const auto unique_indices = parser.value("unique-indices");
+    const auto app_name = parser.value("app-name");
+    const auto hide_fields = parser.on_off("hide-fields");
+    const bool no_save = parser.flag("no-save");
+    std::vector<std::string> rest;
+    if (!parser.finish(rest)) return usage(ctx, parser.error());
+    if (rest.size() != 1) return usage(ctx, "set-global: give one FILE");
+
+    // Everything given is checked before the host is asked anything; the values are applied over the host's.
+    CGlobalOptions wanted;
+    std::int32_t library_kind = 0, unique = 0;
+    if (!parse_choice(ctx, library, "library", {"dataset", "database"}, library_kind) ||
+        !parse_choice(ctx, program_security, "program-security", {"none", "update", "inquiry"},
+                      wanted.program_security) ||
+        !parse_choice(ctx, security_type, "security-type", {"private", "public", "guarded"}, wanted.security_type) ||
+        !parse_choice(ctx, security_use, "security-use", {"secured", "in", "out", "io"}, wanted.security_use) ||
+        !parse_choice(ctx, unique_indices, "unique-indices", {"return", "ignore"}, unique))
+        return kExitUsage;
+    if (date_base && !parse_date_base(ctx, *date_base, wanted)) return kExitUsage;
+    long long priority_value = 0;
+    if (priority && !priority->empty() && !parse_number(*priority, priority_value, 0, 99))
+        return usage(ctx, "Please enter an integer between 0 and 99.");
+    // The usercode field shows "<default>" for none: anything starting with "<" stores none.
+    std::string usercode_value = usercode ? upper(trim(*usercode)) : std::string();
+    if (!usercode_value.empty() && usercode_value[0] == '<') usercode_value.clear();
+    if (usercode_value.size() > kMaxUsercode) return usage(ctx, "set-global: a usercode has at most 17 characters");
+    const std::string app_name_value = app_name ? upper(trim(*app_name)) : std::string();
+    if (app_name_value.size() > kMaxAppNameOption)
+        return usage(ctx, "set-global: an application name has at most 17 characters");
+    if (translation && translation->size() > kMaxTranslation)
+        return usage(ctx, "set-global: a translation name has at most 19 characters");
+    if (guardfile && guardfile->size() > kMaxGuardfile)
+        return usage(ctx, "set-global: a guard file name has at most 255 characters");
+    if (description && description->size() > kMaxDescription)
+        return usage(ctx, "set-global: a description has at most 999 characters");
+
+    return with_host(ctx, [&](hostlink::CHostSession& session) {
+        return with_open_file(ctx, session, rest[0], !no_save,
+                              [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
+            if (configsvc::get_global(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
+            CGlobalOptions& g = file.global_options;
+            if (description) file.description.assign(*description);
+            if (usercode) g.usercode.assign(usercode_value);
+            if (translation) g.translation.assign(*translation);
+            if (priority) g.priority = static_cast<std::int32_t>(priority_value);
+            if (date_base) {
+                g.date_base_year = wanted.date_base_year;
+                g.date_base_month = wanted.date_base_month;
+                g.date_base_day = wanted.date_base_day;
+            }
+            if (library) g.library_kind = library_kind == 1;
+            if (program_security) g.program_security = wanted.program_security;
+            if (security_type) g.security_type = wanted.security_type;
+            if (security_use) g.security_use = wanted.security_use;
+            if (guardfile) g.guardfile.assign(*guardfile);
+            if (unique_indices) g.unique_indices = unique == 1;
+            if (app_name) g.app_name.assign(app_name_value);
+            if (hide_fields) g.hide_fields = *hide_fields;
+            file.modified = true;
+            if (configsvc::put_global(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
+            return kExitOk;
+        });
+    });
+}
+
+// --- limits ---
+
+void print_limits(CliContext& ctx, const CConfigLimits& limits) {
+    if (ctx.options.json) {
+        std::string json = limits_json(limits);
+        json.pop_back();
+        ctx.out << json << ",\"lines\":[";
+        const auto lines = limit_lines(limits);
+        for (std::size_t i = 0; i < lines.size(); ++i) ctx.out << (i ? "," : "") << json_string(lines[i]);
+        ctx.out << "]}\n";
+        return;
+    }
+    print_lines(ctx, limit_lines(limits));
+}
+
+int run_limits(CliContext& ctx, std::span<const std::string> args) {
+    ArgParser parser(args);
+    std::vector<std::string> rest;
+    if (!parser.finish(rest)) return usage(ctx, parser.error());
+    if (rest.size() != 1) return usage(ctx, "limits: give one FILE");
+    return with_host(ctx, [&](hostlink::CHostSession& session) {
+        return with_open_file(ctx, session, rest[0], false, [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
+            if (configsvc::get_limits(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
+            print_limits(ctx, file.limits);
+            return kExitOk;
+        });
+    });
+}
+
+int run_set_limits(CliContext& ctx, std::span<const std::string> args) {
+    ArgParser parser(args);
+    const auto app_arg = parser.value("app");
+    const auto where = parser.on_off("where-required");
+    const auto selects = parser.on_off("linear-selects");
+    const auto joins = parser.on_off("linear-joins");
+    const auto row_limit = parser.value("row-limit");
+    const bool no_save = parser.flag("no-save");
+    std::vector<std::string> rest;
+    if (!parser.finish(rest)) return usage(ctx, parser.error());
+    if (rest.size() != 1) return usage(ctx, "set-limits: give one FILE");
+    CConfigLimits row_probe;
+    if (row_limit && !parse_row_limit(*row_limit, row_probe))
+        return usage(ctx, "--row-limit takes none, eof:N or error:N with N from 0 to 2147483647");
+    const auto apply = [&](CConfigLimits& limits) {
+        if (where) limits.where_required = *where;
+        if (selects) limits.linear_selects = *selects;
+        if (joins) limits.linear_joins = *joins;
+        if (row_limit) parse_row_limit(*row_limit, limits);
+    };
+    return with_host(ctx, [&](hostlink::CHostSession& session) {
+        return with_open_file(ctx, session, rest[0], !no_save,
+                              [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
+            if (configsvc::get_limits(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
+            file.modified = true;
+            if (!app_arg) {
+                apply(file.limits);
+                return configsvc::put_limits(client, file) == hostlink::kSuccess ? kExitOk
+                                                                                  : host_failed(ctx, client);
+            }
+            // An application's own limits: it overrides the global ones from now on.
+            if (configsvc::get_app_list(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
+            CPcApplication* app = resolve_app(ctx, file, *app_arg);
+            if (app == nullptr) return kExitFailure;
+            if (configsvc::get_app_info(client, file, *app) != hostlink::kSuccess) return host_failed(ctx, client);
+            app->local_limits = true;
+            apply(app->limits);
+            app->changed = true;
+            return configsvc::modify_apps(client, file) == hostlink::kSuccess ? kExitOk : host_failed(ctx, client);
+        });
+    });
+}
+
+// --- apps, app ---
+
+int run_apps(CliContext& ctx, std::span<const std::string> args) {
+    ArgParser parser(args);
+    std::vector<std::string> rest;
+    if (!parser.finish(rest)) return usage(ctx, parser.error());
+    if (rest.size() != 1) return usage(ctx, "apps: give one FILE");
+    return with_host(ctx, [&](hostlink::CHostSession& session) {
+        return with_open_file(ctx, session, rest[0], false, [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
+            // What arrived before a receive error is still shown; the exit status tells it was cut short.
+            const bool ok = configsvc::get_app_list(client, file) == hostlink::kSuccess;
+            if (ctx.options.json) ctx.out << "[";
+            for (std::size_t i = 0; i < file.applications.size(); ++i) {
+                const CPcApplication& app = *file.applications[i];
+                if (ctx.options.json)
+                    ctx.out << (i ? "," : "") << "{\"number\":" << app.app_number
+                            << ",\"name\":" << json_string(app.program_name.view())
+                            << ",\"update_allowed\":" << json_bool(app.update_allowed) << "}";
+                else
+                    ctx.out << app.app_number << " " << app_line(app, false) << "\n";
+            }
+            if (ctx.options.json) ctx.out << "]\n";
+            return ok ? kExitOk : host_failed(ctx, client);
+        });
+    });
+}
+
+void print_app(CliContext& ctx, const CConfigFile& file, const CPcApplication& app) {
+    if (ctx.options.json) {
+        ctx.out << "{\"number\":" << app.app_number << ",\"name\":" << json_string(app.program_name.view())
+                << ",\"update_allowed\":" << json_bool(app.update_allowed)
+                << ",\"local_limits\":" << json_bool(app.local_limits) << ",\"limits\":" << limits_json(app.limits)
+                << ",\"table_list\":" << json_bool(app.table_list) << ",\"tables\":[";
+        for (std::size_t i = 0; i < app.tables.size(); ++i)
+            ctx.out << (i ? "," : "") << "{\"number\":" << app.tables[i]->table_number
+                    << ",\"name\":" << json_string(table_name(file, app.tables[i]->table_number))
+                    << ",\"update_allowed\":" << json_bool(app.tables[i]->update_allowed) << "}";
+        ctx.out << "]}\n";
+        return;
+    }
+    ctx.out << app.app_number << " " << app_line(app, true) << "\n";
+    // Without local limits these are the file's, as the application dialog shows them.
+    print_lines(ctx, limit_lines(app.limits), "  ");
+    if (!app.table_list) return;
+    ctx.out << "  Tables:\n";
+    for (const auto& t : app.tables) {
+        const std::string name = table_name(file, t->table_number);
+        ctx.out << "    " << t->table_number << " " << (name.empty() ? "?" : name)
+                << (t->update_allowed ? ", Update allowed" : ", Inquiry only") << "\n";
+    }
+}
+
+int run_app(CliContext& ctx, std::span<const std::string> args) {
+    ArgParser parser(args);
+    std::vector<std::string> rest;
+    if (!parser.finish(rest)) return usage(ctx, parser.error());
+    if (rest.size() != 2) return usage(ctx, "app: give FILE and APP");
+    return with_host(ctx, [&](hostlink::CHostSession& session) {
+        return with_open_file(ctx, session, rest[0], false, [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
+            // The global limits first: an application without its own shows them.
+            if (configsvc::get_limits(client, file) != hostlink::kSuccess ||
+                configsvc::get_app_list(client, file) != hostlink::kSuccess)
+                return host_failed(ctx, client);
+            CPcApplication* app = resolve_app(ctx, file, rest[1]);
+            if (app == nullptr) return kExitFailure;
+            if (configsvc::get_app_info(client, file, *app) != hostlink::kSuccess) return host_failed(ctx, client);
+            if (app->table_list && !read_tables(client, file)) print_diagnostics(ctx, client.session());
+            print_app(ctx, file, *app);
+            return kExitOk;
+        });
+    });
+}
+
+// --- add-app, set-app, delete-apps ---
+
+struct AppEdits {
+    std::optional<bool> update_allowed;
+    std::optional<std::string> local_limits;  // LIMITS or "off"
+    std::optional<std::string> tables;        // TABLE[:u],... or "off"
+};
+
+AppEdits take_app_edits(ArgParser& parser) {
+    return {parser.on_off("update-allowed"), parser.value("local-limits"), parser.value("tables")};
+}
+
+bool check_app_edits(CliContext& ctx, const AppEdits& edits) {
+    CConfigLimits probe;
+    if (edits.local_limits && *edits.local_limits != "off" && !parse_limits(*edits.local_limits, probe)) {
+        usage(ctx, "--local-limits takes off, or items of where-required|no-where-required, "
+                   "linear-selects|no-linear-selects, linear-joins|no-linear-joins, none|eof:N|error:N "
+                   "separated by commas");
+        return false;
+    }
+    if (edits.tables && edits.tables->empty()) {
+        usage(ctx, "--tables takes off or TABLE[:u],...");
+        return false;
+    }
+    return true;
+}
+
+// Applies the edits; false after a message when a table cannot be named.
+bool apply_app_edits(CliContext& ctx, CConfigFile& file, const AppEdits& edits, CPcApplication& app) {
+    if (edits.update_allowed) app.update_allowed = *edits.update_allowed;
+    if (edits.local_limits) {
+        app.local_limits = *edits.local_limits != "off";
+        if (app.local_limits) parse_limits(*edits.local_limits, app.limits);
+        else app.limits = file.limits;
+    }
+    if (edits.tables) {
+        if (*edits.tables == "off") {
+            app.table_list = false;
+            app.tables.clear();
+        } else if (!parse_app_tables(ctx, file, *edits.tables, app)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int run_add_app(CliContext& ctx, std::span<const std::string> args) {
+    ArgParser parser(args);
+    const AppEdits edits = take_app_edits(parser);
+    const bool no_save = parser.flag("no-save");
+    std::vector<std::string> rest;
+    if (!parser.finish(rest)) return usage(ctx, parser.error());
+    if (rest.size() != 2) return usage(ctx, "add-app: give FILE and NAME");
+    if (!check_app_edits(ctx, edits)) return kExitUsage;
+    const std::string name = upper(trim(rest[1]));
+    return with_host(ctx, [&](hostlink::CHostSession& session) {
+        return with_open_file(ctx, session, rest[0], !no_save,
+                              [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
+            if (configsvc::get_limits(client, file) != hostlink::kSuccess ||
+                configsvc::get_app_list(client, file) != hostlink::kSuccess)
+                return host_failed(ctx, client);
+            if (const std::string problem = check_program_name(file, name, {}); !problem.empty())
+                return usage(ctx, problem);
+            if (edits.tables && *edits.tables != "off" && !read_tables(client, file)) return host_failed(ctx, client);
+            auto app = std::make_unique<CPcApplication>();
+            app->program_name.assign(name);
+            app->limits = file.limits;  // overrides start from the global limits
+            if (!apply_app_edits(ctx, file, edits, *app)) return kExitUsage;
+            CPcApplication& added = *app;
+            file.applications.push_back(std::move(app));
+            file.modified = true;
+            if (configsvc::add_apps(client, file) != hostlink::kSuccess) {
+                file.applications.pop_back();
+                return host_failed(ctx, client);
+            }
+            if (ctx.options.json)
+                ctx.out << "{\"number\":" << added.app_number << ",\"name\":" << json_string(added.program_name.view())
+                        << "}\n";
+            else
+                ctx.out << added.app_number << " " << added.program_name.str() << "\n";
+            return kExitOk;
+        });
+    });
+}
+
+int run_set_app(CliContext& ctx, std::span<const std::string> args) {
+    ArgParser parser(args);
+    const AppEdits edits = take_app_edits(parser);
+    const auto new_name = parser.value("name");
+    const bool no_save = parser.flag("no-save");
+    std::vector<std::string> rest;
+    if (!parser.finish(rest)) return usage(ctx, parser.error());
+    if (rest.size() != 2) return usage(ctx, "set-app: give FILE and APP");
+    if (!check_app_edits(ctx, edits)) return kExitUsage;
+    return with_host(ctx, [&](hostlink::CHostSession& session) {
+        return with_open_file(ctx, session, rest[0], !no_save,
+                              [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
+            if (configsvc::get_limits(client, file) != hostlink::kSuccess ||
+                configsvc::get_app_list(client, file) != hostlink::kSuccess)
+                return host_failed(ctx, client);
+            CPcApplication* app = resolve_app(ctx, file, rest[1]);
+            if (app == nullptr) return kExitFailure;
+            // Its information is fetched first, so what is not edited goes back as the host has it.
+            if (configsvc::get_app_info(client, file, *app) != hostlink::kSuccess) return host_failed(ctx, client);
+            if (new_name) {
+                const std::string name = upper(trim(*new_name));
+                if (const std::string problem = check_program_name(file, name, app->program_name.str());
+                    !problem.empty())
+                    return usage(ctx, problem);
+                app->program_name.assign(name);
+            }
+            if (edits.tables && *edits.tables != "off" && !read_tables(client, file)) return host_failed(ctx, client);
+            if (!apply_app_edits(ctx, file, edits, *app)) return kExitUsage;
+            app->changed = true;
+            file.modified = true;
+            return configsvc::modify_apps(client, file) == hostlink::kSuccess ? kExitOk : host_failed(ctx, client);
+        });
+    });
+}
+
+int run_delete_apps(CliContext& ctx, std::span<const std::string> args) {
+    ArgParser parser(args);
+    const bool no_save = parser.flag("no-save");
+    std::vector<std::string> rest;
+    if (!parser.finish(rest)) return usage(ctx, parser.error());
+    if (rest.size() < 2) return usage(ctx, "delete-apps: give FILE and at least one APP");
+    return with_host(ctx, [&](hostlink::CHostSession& session) {
+        return with_open_file(ctx, session, rest[0], !no_save,
+                              [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
+            if (configsvc::get_app_list(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
+            std::vector<std::int32_t> numbers;
+            for (std::size_t i = 1; i < rest.size(); ++i) {
+                const CPcApplication* app = resolve_app(ctx, file, rest[i]);
+                if (app == nullptr) return kExitFailure;
+                if (std::find(numbers.begin(), numbers.end(), app->app_number) == numbers.end())
+                    numbers.push_back(app->app_number);
+            }
+            if (configsvc::delete_apps(client, file, numbers) != hostlink::kSuccess) return host_failed(ctx, client);
+            std::erase_if(file.applications, [&](const auto& app) {
+                return std::find(numbers.begin(), numbers.end(), app->app_number) != numbers.end();
+            });
+            file.modified = true;
+            return kExitOk;
+        });
+    });
+}
+
+const CommandRegistration global_reg{
+    {"global", "FILE", "show the global options of a configuration file",
+     "Prints the global options as the configuration view lists them. With --json, every value and the lines.",
+     kGroupOptions, run_global}};
+const CommandRegistration set_global_reg{
+    {"set-global",
+     "FILE [--description T] [--usercode U] [--translation T] [--priority N] [--date-base YYYY-MM-DD]\n"
+     "       [--library dataset|database] [--program-security none|update|inquiry]\n"
+     "       [--security-type private|public|guarded] [--security-use secured|in|out|io] [--guardfile F]\n"
+     "       [--unique-indices return|ignore] [--app-name N] [--hide-fields on|off] [--no-save]",
+     "change global options of a configuration file",
+     "Gets the global options, changes the named ones and puts all of them back, then saves the file (unless\n"
+     "--no-save). A usercode starting with \"<\" means the default usercode; priority 0 the default priority.",
+     kGroupOptions, run_set_global}};
+const CommandRegistration limits_reg{
+    {"limits", "FILE", "show the global limits of a configuration file",
+     "Prints the limits as the configuration view lists them.", kGroupOptions, run_limits}};
+const CommandRegistration set_limits_reg{
+    {"set-limits",
+     "FILE [--app APP] [--where-required on|off] [--linear-selects on|off] [--linear-joins on|off]\n"
+     "       [--row-limit none|eof:N|error:N] [--no-save]",
+     "change the global limits, or an application's own limits",
+     "Without --app: changes the file's limits. With --app: the application gets limits of its own (starting\n"
+     "from what it uses now) with the named changes. The file is saved afterwards unless --no-save.",
+     kGroupOptions, run_set_limits}};
+const CommandRegistration apps_reg{
+    {"apps", "FILE", "list the PC applications of a configuration file",
+     "Prints one application a line: number, program name, \", Update allowed\" or \", Inquiry only\".",
+     kGroupOptions, run_apps}};
+const CommandRegistration app_reg{
+    {"app", "FILE APP", "show one PC application with its limits and tables",
+     "APP is a program name or an application number. Prints the application line, the limits in force and\n"
+     "its table list, if any.",
+     kGroupOptions, run_app}};
+const CommandRegistration add_app_reg{
+    {"add-app", "FILE NAME [--update-allowed on|off] [--local-limits LIMITS] [--tables TABLE[:u],...] [--no-save]",
+     "add a PC application",
+     "NAME is trimmed and upper-cased: at most 16 characters, no other application may have it ignoring case.\n"
+     "LIMITS: items separated by commas, over the file's limits: where-required|no-where-required,\n"
+     "linear-selects|no-linear-selects, linear-joins|no-linear-joins, none|eof:N|error:N. --tables names the\n"
+     "accessible tables; \":u\" allows updates (only for tables that allow them). Prints the new number.",
+     kGroupOptions, run_add_app}};
+const CommandRegistration set_app_reg{
+    {"set-app",
+     "FILE APP [--name NAME] [--update-allowed on|off] [--local-limits LIMITS|off] [--tables TABLE[:u],...|off]\n"
+     "       [--no-save]",
+     "change a PC application",
+     "Fetches the application, applies the named changes and sends the modify request. --local-limits off and\n"
+     "--tables off return to the global limits and to every table.",
+     kGroupOptions, run_set_app}};
+const CommandRegistration delete_apps_reg{
+    {"delete-apps", "FILE APP... [--no-save]", "delete PC applications",
+     "Deletes the named applications (program names or numbers); the file is saved afterwards unless --no-save.",
+     kGroupOptions, run_delete_apps}};
+
+}  // namespace
+
+}  // namespace kestra::cli
