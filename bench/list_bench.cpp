@@ -231,7 +231,7 @@ int main(int argc, char** argv) {
     kestra::bench::print_ratio("fields: time per entry at 9,999 / at 400 (linear)", linearity("fields", 400, 9999),
                                "<=", 1.5);
     kestra::bench::print_ratio("config list of 9,999 files: time / 50 ms", r.value("files9999.ms") / 50.0, "<=", 1.0);
-    std::printf("model peak memory: %.0f KiB for 9,999 files, %.0f KiB for 4,000 fields\n",
+    std::printf("NOTE model peak memory: %.0f KiB for 9,999 files, %.0f KiB for 4,000 fields\n",
                 r.value("files9999.peak") / 1024, r.value("fields4000.peak") / 1024);
     benchmark::Shutdown();
     return 0;

@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -76,6 +77,8 @@ private:
 // Keeps each benchmark's time per iteration (seconds) for the ratios printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colour only on a terminal, so logs and the summary lines stay plain text.
+    RatioReporter() : ConsoleReporter(::isatty(1) ? OO_Defaults : OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
             if (!r.error_occurred && r.run_type == Run::RT_Iteration && r.iterations > 0) {

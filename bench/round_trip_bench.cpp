@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
                                1.10);
     kestra::bench::print_ratio("request round trip (default options) / plain ping-pong, medians", ratio("options"),
                                "<=", 1.10);
-    std::printf("program CPU per request: %.1f us (plain ping-pong client: %.1f us), median round trip %.1f us "
+    std::printf("NOTE program CPU per request: %.1f us (plain ping-pong client: %.1f us), median round trip %.1f us "
                 "vs %.1f us\n",
                 r.value("config.cpu") * 1e6, r.value("plain.cpu") * 1e6, r.value("config.median") * 1e6,
                 plain * 1e6);
