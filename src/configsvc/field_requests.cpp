@@ -294,11 +294,16 @@ std::int16_t save_field_changes(CConfigClient& client, model::CConfigTable& tabl
         marks = marks || is_mark(*f);
         additions = additions || is_addition(*f);
     }
-    std::int16_t rc = change_fields(client, table);
-    if (rc == kSuccess && marks) rc = mark_fields(client, table);
-    if (rc == kSuccess && !table.cut_fields.empty()) rc = delete_cut_fields(client, table);
-    if (rc == kSuccess && additions) rc = add_fields(client, table);
-    return rc;
+    // Each request stands on its own, as the table's other save steps do: one refused does not hold back the rest.
+    std::int16_t first = kSuccess;
+    const auto step = [&first](std::int16_t rc) {
+        if (first == kSuccess) first = rc;
+    };
+    step(change_fields(client, table));
+    if (marks) step(mark_fields(client, table));
+    if (!table.cut_fields.empty()) step(delete_cut_fields(client, table));
+    if (additions) step(add_fields(client, table));
+    return first;
 }
 
 }  // namespace kestra::configsvc

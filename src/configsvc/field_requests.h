@@ -23,7 +23,8 @@ std::int16_t delete_cut_fields(CConfigClient& client, model::CConfigTable& table
 // Request 28: every new, unnumbered field; each gets its number once the host answered its message.
 std::int16_t add_fields(CConfigClient& client, model::CConfigTable& table);
 
-// What a table save sends of its fields, in order and only what changed: change, marks, delete cut, add.
+// What a table save sends of its fields, in order and only what changed: change, marks, delete cut, add. Every
+// step runs; the first failure is returned.
 std::int16_t save_field_changes(CConfigClient& client, model::CConfigTable& table);
 
 // Failure messages of these requests.
