@@ -282,6 +282,30 @@ TEST_F(FieldRequestTest, ChangesSplitByRoomAndStopAtTheFirstRefusal) {
     EXPECT_EQ(replies, 2);
 }
 
+TEST_F(FieldRequestTest, AdditionsSplitByRoomAndKeepTheNumbersOfEarlierMessages) {
+    for (int i = 0; i < 12; ++i) new_field("CALC" + std::to_string(10 + i), FieldKind::calculated)
+                                     .expression.assign(std::string(10, 'X'));  // 9+1+1+2+4+13 = 30 characters
+    int replies = 0;
+    fake_provider().responder = [&](std::string_view message) {
+        const std::string body(message.substr(14));
+        const int count = std::stoi(body.substr(4, 4));
+        std::string reply = "0";
+        for (int i = 0; i < count; ++i) reply += "00" + std::to_string(10 + replies * 10 + i);
+        if (++replies == 2) reply = "2" "0003" "0010" "1 NO ROOM!" "0000";
+        return std::vector<std::string>{fake_provider().next_host_message(2, 28, reply)};
+    };
+    EXPECT_EQ(add_fields(client, table), -1);
+    ASSERT_EQ(sent_count(), 2u);
+    EXPECT_EQ(sent(0).substr(4, 4), "0005");  // 5 x 30 = 150 of 176; a sixth does not fit
+    EXPECT_EQ(sent(0).size(), 8u + 150 + 1);
+    EXPECT_EQ(sent(0).back(), '.');
+    EXPECT_EQ(table.fields[0]->tblfieldnum, 10);
+    EXPECT_EQ(table.fields[4]->tblfieldnum, 14);
+    EXPECT_FALSE(table.fields[4]->is_new);
+    EXPECT_EQ(table.fields[5]->tblfieldnum, 0);
+    EXPECT_TRUE(table.fields[5]->is_new);
+}
+
 TEST_F(FieldRequestTest, ATableSaveSendsOnlyWhatChangedInOrder) {
     loaded_field(1, "A").bModified = true;
     CConfigField& hide = loaded_field(2, "B");
