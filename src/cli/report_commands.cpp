@@ -185,7 +185,9 @@ const CommandRegistration report_reg{
      "\"Print Options\" window has them: global options, limits, applications and table names on, table details\n"
      "and fields off; --detail or --fields turns the names on. --lines-per-page sets the page length (default 60).\n"
      "--format text (default) prints the lines with a form feed between pages; pagefile prints the page file\n"
-     "with its N, B, P and E codes. With --json: the pages as arrays of lines with their bold flag.",
+     "with its N, B, P and E codes. With --json: the pages as arrays of lines with their bold flag.\n"
+     "A table, field list or application that cannot be loaded gets its \"Cannot load\" line in the report and\n"
+     "its reason on standard error; the report is still complete and the exit status 0.",
      kGroupReport, run_report}};
 
 }  // namespace

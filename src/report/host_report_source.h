@@ -9,7 +9,7 @@ namespace kestra::report {
 // Loads what the report prints from the host of a session. Failures leave their diagnostics queued on the session
 // and are counted, so the caller can tell a complete report from one with "Cannot load" lines in it.
 class HostReportSource : public CReportSource {
-public:
+  public:
     HostReportSource(configsvc::CConfigClient& client, configsvc::CPendingUnloadList& pending)
         : client_(client), pending_(pending) {}
 
@@ -21,7 +21,7 @@ public:
 
     int failures() const { return failures_; }
 
-private:
+  private:
     bool count(std::int16_t rc);
 
     configsvc::CConfigClient& client_;

@@ -1,10 +1,11 @@
 #include "report/page_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
 namespace kestra::report {

@@ -8,7 +8,7 @@ namespace kestra::report {
 // The report's page file: a file of its own in the temporary directory, named "kba" and a unique suffix, that
 // lives as long as its owner and is deleted with it.
 class CPageFile {
-public:
+  public:
     CPageFile() = default;
     CPageFile(const CPageFile&) = delete;
     CPageFile& operator=(const CPageFile&) = delete;
@@ -27,7 +27,7 @@ public:
     const std::string& path() const { return path_; }
     const std::string& error() const { return error_; }
 
-private:
+  private:
     bool fail_open(const std::string& path, int cause);
 
     std::string path_;

@@ -27,7 +27,7 @@ using Page = std::vector<PageLine>;
 // Reads a page file back. Reading stops at "E" or at the end of the file, whichever comes first; a line with an
 // unknown code is passed over.
 class PageReader {
-public:
+  public:
     // Page `index` (0 for the first), found by counting "P" lines from the file's start as printing does. False
     // when the file has no such page: beyond the last page, or a last page that holds no line.
     static bool read_page(std::istream& in, std::size_t index, Page& page);

@@ -9,7 +9,7 @@ namespace kestra::report {
 // Builds the text of a page file: "N" and "B" lines, "P" where a page ends and "E" at the end. After every line
 // written the page's line counter is checked against the lines per page, so a full page ends by itself.
 class PageWriter {
-public:
+  public:
     // `lines_per_page` must be at least 1 (callers refuse anything less before building a writer); a lower value is
     // taken as 1 so that every line still lands on a page.
     explicit PageWriter(int lines_per_page);
@@ -30,7 +30,7 @@ public:
     bool ended() const { return ended_; }
     const std::string& text() const { return text_; }
 
-private:
+  private:
     void line(char code, std::string_view text);
 
     std::string text_;

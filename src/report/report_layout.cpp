@@ -226,7 +226,9 @@ void write_application_failure(PageWriter& out, std::string_view name) {
 
 void break_before_table(PageWriter& out, const PrintOptions& options, bool first_table) {
     if (!options.detail && !options.fields) return;
-    if ((options.fields && !first_table) || out.lines_used() * 2 >= out.lines_per_page()) out.page_break();
+    // At least half the page used, written without a product that could overflow.
+    if ((options.fields && !first_table) || out.lines_used() >= out.lines_per_page() - out.lines_used())
+        out.page_break();
 }
 
 void write_table_failure(PageWriter& out, std::string_view name) {

@@ -7,7 +7,7 @@ namespace kestra::report {
 // Where the report gets what it loads item by item. Each load answers whether the record is now filled; a failed
 // load has left its reason with the source, and the report carries on with the next item.
 class CReportSource {
-public:
+  public:
     virtual ~CReportSource() = default;
 
     virtual bool load_application(model::CConfigFile& file, model::CPcApplication& app) = 0;

@@ -21,8 +21,8 @@ struct Combination {
 
     std::string name() const {
         static const char* const modes[] = {"none", "names", "detail", "fields", "detail-fields"};
-        return std::string("sales-g") + (global ? "1" : "0") + "-l" + (limits ? "1" : "0") + "-a" +
-               (apps ? "1" : "0") + "-t-" + modes[tables] + ".txt";
+        return std::string("sales-g") + (global ? "1" : "0") + "-l" + (limits ? "1" : "0") + "-a" + (apps ? "1" : "0") +
+               "-t-" + modes[tables] + ".txt";
     }
     std::vector<std::string> args() const {
         std::vector<std::string> a{"report", "SALES", "--format", "pagefile"};
@@ -65,7 +65,7 @@ std::vector<Combination> every_combination() {
 
 // One host for every combination: each run logs in afresh, and the report changes nothing on the host.
 class ReportCombination : public ::testing::TestWithParam<Combination> {
-protected:
+  protected:
     static void SetUpTestSuite() { host = new E2eHost(); }
     static void TearDownTestSuite() {
         delete host;
@@ -95,8 +95,7 @@ INSTANTIATE_TEST_SUITE_P(ReportE2e, ReportCombination, ::testing::ValuesIn(every
 
 TEST(ReportE2e, ShortPagesBreakSectionsWithContinuedHeadings) {
     E2eHost e2e;
-    auto r = e2e.kestra({"report", "SALES", "--detail", "--fields", "--lines-per-page", "15", "--format",
-                         "pagefile"});
+    auto r = e2e.kestra({"report", "SALES", "--detail", "--fields", "--lines-per-page", "15", "--format", "pagefile"});
     ASSERT_EQ(r.status, 0) << r.err;
     check_against("sales-all-15-lines.txt", r.out);
     EXPECT_NE(r.out.find("NFields from table CUSTOMER (continued):\n"), std::string::npos);
@@ -125,8 +124,8 @@ TEST(ReportE2e, TextShowsThePagesWithFormFeeds) {
     EXPECT_EQ(text.out, expected);
     EXPECT_EQ(text.out.rfind("Configuration file SALES at ", 0), 0u) << text.out;
 
-    auto json = e2e.kestra({"--json", "report", "SALES", "--global", "off", "--limits", "off", "--apps", "off",
-                            "--names", "off"});
+    auto json = e2e.kestra(
+        {"--json", "report", "SALES", "--global", "off", "--limits", "off", "--apps", "off", "--names", "off"});
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_EQ(json.out.substr(0, 48), "{\"pages\":[[{\"text\":\"Configuration file SALES at ");
     EXPECT_NE(json.out.find("\"bold\":true},{\"text\":\"\",\"bold\":false}]]}"), std::string::npos) << json.out;

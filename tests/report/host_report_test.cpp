@@ -27,7 +27,7 @@ constexpr const char* kRefusal = "2000300171 TABLE IS LOCKED0000";
 
 // The report over the in-memory provider, with a host that answers by request code and refuses what it is told to.
 class HostReport : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fake_provider().reset();
         app::admin_app() = app::CAdminApp();
@@ -54,9 +54,32 @@ protected:
         };
         // Table load: handle 1, the table's details; field list: one ALPHA(10) and one hidden field.
         replies[23] = "00001004GOOD00000100003SDB004CUST000003D/F000";
-        replies[25] = "00002" "0001" "005CUSNO" "000" "0" "0" "1" "0" "04" "0000" "0010"  // visible
-                      "0002" "005NOTES" "000" "0" "0" "0" "0" "04" "0010" "0010";  // hidden
-        replies[36] = "0" "005EXCEL10" "0";
+        replies[25] =
+            "00002"
+            "0001"
+            "005CUSNO"
+            "000"
+            "0"
+            "0"
+            "1"
+            "0"
+            "04"
+            "0000"
+            "0010"  // visible
+            "0002"
+            "005NOTES"
+            "000"
+            "0"
+            "0"
+            "0"
+            "0"
+            "04"
+            "0010"
+            "0010";  // hidden
+        replies[36] =
+            "0"
+            "005EXCEL10"
+            "0";
     }
     void TearDown() override {
         EXPECT_EQ(fake_provider().buffers_outstanding, 0);
@@ -140,7 +163,12 @@ TEST_F(HostReport, AFailingFieldListAndApplication) {
 TEST_F(HostReport, ApplicationDetailsComeFromTheHost) {
     options.applications = true;
     add_app(file, "EXCEL").app_number = 1;
-    replies[36] = "0" "005EXCEL11" "1102" "0000000250" "0";
+    replies[36] =
+        "0"
+        "005EXCEL11"
+        "1102"
+        "0000000250"
+        "0";
     ASSERT_EQ(run(), 0) << all_diagnostics();
     EXPECT_TRUE(page_text().find("NEXCEL, Update allowed, Using local limits\nNWhere Required\nNLinear Selects "
                                  "Allowed\nNNo Linear Joins\nNError Message at 250 Rows\nN\n") != std::string::npos)

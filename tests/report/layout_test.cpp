@@ -7,8 +7,8 @@
 using namespace kestra;
 using namespace kestra::report;
 using kestra::testing::add_field;
-using kestra::testing::add_member;
 using kestra::testing::add_join_field;
+using kestra::testing::add_member;
 
 namespace {
 

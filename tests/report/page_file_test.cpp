@@ -1,9 +1,10 @@
+#include "report/page_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sstream>
 
-#include "report/page_file.h"
 #include "report/page_reader.h"
 #include "support/temp_dir.h"
 

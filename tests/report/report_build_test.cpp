@@ -28,7 +28,7 @@ bool contains(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 class ReportBuild : public ::testing::Test {
-protected:
+  protected:
     ReportBuild() {
         settings.file_name = "SALES";
         settings.window_title = "HOSTSIM 5.2";
@@ -65,8 +65,8 @@ TEST_F(ReportBuild, NameOnlyIsOnePlainLinePerTableWithoutLoadsOrBreaks) {
     add_table(file, "ORDER-JOIN", true);
     plain_table("ITEMS", 1);
     const auto lines = build(5);
-    EXPECT_EQ(lines, (std::vector<std::string>{"BConfiguration file SALES at HOSTSIM 5.2", "N", "BTables:",
-                                               "NCUSTOMERS", "NORDER-JOIN", "P", "NITEMS", "E"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"BConfiguration file SALES at HOSTSIM 5.2", "N",
+                                               "BTables:", "NCUSTOMERS", "NORDER-JOIN", "P", "NITEMS", "E"}));
     EXPECT_TRUE(source.loaded_tables.empty());
     EXPECT_EQ(source.unloaded, (std::vector<std::string>{"CUSTOMERS", "ORDER-JOIN", "ITEMS"}));
 }
@@ -78,15 +78,26 @@ TEST_F(ReportBuild, WithFieldsEveryLaterTableStartsANewPage) {
     plain_table("B", 2);
     plain_table("C", 1);
     const auto lines = build();
-    EXPECT_EQ(lines, (std::vector<std::string>{"BConfiguration file SALES at HOSTSIM 5.2", "N", "BTables:", "BTable A",
+    EXPECT_EQ(lines, (std::vector<std::string>{"BConfiguration file SALES at HOSTSIM 5.2",
+                                               "N",
+                                               "BTables:",
+                                               "BTable A",
                                                "NFields from table A:",
                                                "NA-F0                          ALPHA(10)       SQL_VARCHAR",
-                                               "NA-F1                          ALPHA(10)       SQL_VARCHAR", "N", "P",
-                                               "BTable B", "NFields from table B:",
+                                               "NA-F1                          ALPHA(10)       SQL_VARCHAR",
+                                               "N",
+                                               "P",
+                                               "BTable B",
+                                               "NFields from table B:",
                                                "NB-F0                          ALPHA(10)       SQL_VARCHAR",
-                                               "NB-F1                          ALPHA(10)       SQL_VARCHAR", "N", "P",
-                                               "BTable C", "NFields from table C:",
-                                               "NC-F0                          ALPHA(10)       SQL_VARCHAR", "N", "E"}));
+                                               "NB-F1                          ALPHA(10)       SQL_VARCHAR",
+                                               "N",
+                                               "P",
+                                               "BTable C",
+                                               "NFields from table C:",
+                                               "NC-F0                          ALPHA(10)       SQL_VARCHAR",
+                                               "N",
+                                               "E"}));
     EXPECT_EQ(pages, 3);
     EXPECT_EQ(source.loaded_tables, (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_EQ(source.unloaded, (std::vector<std::string>{"A", "B", "C"}));
@@ -104,8 +115,13 @@ TEST_F(ReportBuild, DetailAloneBreaksOnlyWhenHalfThePageIsUsed) {
     b.dataset.assign("CUST");
     plain_table("C", 0);
     const auto lines = build(24);
-    const std::vector<std::string> a_part{"BTable A", "NInquiry only", "NDataset CUST", "NDatabase SALESDB",
-                                          "NDescription file (SALES)DESCRIPTION/SALESDB ON PACK", "N", "N"};
+    const std::vector<std::string> a_part{"BTable A",
+                                          "NInquiry only",
+                                          "NDataset CUST",
+                                          "NDatabase SALESDB",
+                                          "NDescription file (SALES)DESCRIPTION/SALESDB ON PACK",
+                                          "N",
+                                          "N"};
     EXPECT_TRUE(std::equal(a_part.begin(), a_part.end(), lines.begin() + 3));
     EXPECT_EQ(lines[10], "BTable B");
     EXPECT_EQ(lines[11], "NUpdate allowed");
@@ -161,12 +177,11 @@ TEST_F(ReportBuild, JoinMembersWithDetailAndFields) {
     add_join_field(customers, "NEVER", model::JoinFieldKind::expression, 0, "1");
     const auto lines = build();
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end()),
-              (std::vector<std::string>{"BJoin Table ORDER-JOIN", "N   Sub Table ORDERS",
-                                        "N      Where condition ORD-DATE > 0", "N      Set DEFAULT",
-                                        "N   Sub Table CUSTOMERS", "N      Read type OUTER",
-                                        "N      Where condition UNDEFINED", "N      Set CUST-BY-NO",
-                                        "N         Field CUST-NO = ORDERS.ORD-CUST", "N         Field REGION = 'N'",
-                                        "E"}));
+              (std::vector<std::string>{
+                  "BJoin Table ORDER-JOIN", "N   Sub Table ORDERS", "N      Where condition ORD-DATE > 0",
+                  "N      Set DEFAULT", "N   Sub Table CUSTOMERS", "N      Read type OUTER",
+                  "N      Where condition UNDEFINED", "N      Set CUST-BY-NO",
+                  "N         Field CUST-NO = ORDERS.ORD-CUST", "N         Field REGION = 'N'", "E"}));
     EXPECT_TRUE(source.field_lists.empty());
 }
 
@@ -236,8 +251,8 @@ TEST_F(ReportBuild, ApplicationsContinueOnTheNextPageWithTheirHeading) {
     const auto lines = build(10);
     // Header 2, heading, then two lines per application: whenever fewer than six lines are left, a new page.
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 14),
-              (std::vector<std::string>{"BConfiguration file SALES at HOSTSIM 5.2", "N", "BApplications:",
-                                        "NAPP0, Inquiry only, Using global limits", "N", "P",
+              (std::vector<std::string>{"BConfiguration file SALES at HOSTSIM 5.2", "N",
+                                        "BApplications:", "NAPP0, Inquiry only, Using global limits", "N", "P",
                                         "BApplications (continued):", "NAPP1, Inquiry only, Using global limits", "N",
                                         "NAPP2, Inquiry only, Using global limits", "N", "P",
                                         "BApplications (continued):", "NAPP3, Inquiry only, Using global limits"}));

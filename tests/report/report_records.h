@@ -59,7 +59,7 @@ inline model::CPcApplication& add_app(model::CConfigFile& file, const std::strin
 // A source that hands out records prepared by the test: a table's details and fields are what the test put in
 // the record, and an unload clears them as the host requests do. Names in the fail sets fail to load.
 class ScriptedSource : public report::CReportSource {
-public:
+  public:
     bool load_application(model::CConfigFile&, model::CPcApplication& app) override {
         loaded_apps.push_back(app.program_name.str());
         return !failing_apps.count(app.program_name.str());
