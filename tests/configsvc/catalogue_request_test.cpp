@@ -6,6 +6,7 @@
 #include "hostlink/host_session.h"
 #include "hostlink/sqlstate.h"
 #include "support/fake_provider.h"
+#include "support/fake_session.h"
 
 using namespace kestra::configsvc;
 using kestra::hostlink::CHostSession;
@@ -23,35 +24,14 @@ std::string dataset_entry(const std::string& name, int type) {
     return length + name + std::to_string(type);
 }
 
-class CatalogueTest : public ::testing::Test {
+class CatalogueTest : public kestra::testing::FakeSessionTest {
 protected:
-    void SetUp() override {
-        fake_provider().reset();
-        kestra::app::admin_app() = kestra::app::CAdminApp();
-        session.set_provider(fake_provider().table());
-        session.set_connection(1);
-        session.set_timeouts(30, 30);
-        session.set_message_size(200);
-        ASSERT_EQ(session.alloc_host_msg_buffer(), 0);
-    }
-    void TearDown() override {
-        EXPECT_EQ(fake_provider().buffers_outstanding, 0);
-        fake_provider().reset();
-    }
-    void queue(int code, const std::string& data) {
-        fake_provider().queue_received(fake_provider().next_host_message(2, code, data));
-    }
     std::string sent(std::size_t i) const { return fake_provider().transmitted.at(i).substr(14); }
-    std::string last_text() const {
-        return session.diagnostics().empty() ? std::string() : session.diagnostics().back().text;
-    }
     std::string names_of(const DatasetList& list) const {
         std::string out;
         for (const auto& d : list) out += (out.empty() ? "" : " ") + d->name.str();
         return out;
     }
-
-    CHostSession session;
 };
 
 // --- Requests ---

@@ -10,6 +10,7 @@
 #include "hostlink/host_session.h"
 #include "hostlink/sqlstate.h"
 #include "support/fake_provider.h"
+#include "support/fake_session.h"
 
 using namespace kestra::configsvc;
 using kestra::hostlink::CHostSession;
@@ -18,27 +19,10 @@ using kestra::testing::fake_provider;
 
 namespace {
 
-class ConfigFileRequestTest : public ::testing::Test {
+class ConfigFileRequestTest : public kestra::testing::FakeSessionTest {
 protected:
-    void SetUp() override {
-        fake_provider().reset();
-        kestra::app::admin_app() = kestra::app::CAdminApp();
-        session.set_provider(fake_provider().table());
-        session.set_connection(1);
-        session.set_timeouts(30, 30);
-        session.set_message_size(200);
-        ASSERT_EQ(session.alloc_host_msg_buffer(), 0);
-    }
-    void TearDown() override {
-        EXPECT_EQ(fake_provider().buffers_outstanding, 0);
-        fake_provider().reset();
-    }
-    void queue(int code, std::string data) {
-        fake_provider().queue_received(fake_provider().next_host_message(2, code, data));
-    }
     // What the request carried after the header.
     std::string sent(std::size_t i = 0) { return fake_provider().transmitted.at(i).substr(14); }
-    std::string last_text() { return session.diagnostics().empty() ? "" : session.diagnostics().back().text; }
 
     // "number name" per node, indented by depth, as the tree reads.
     static std::string outline(const CServerNode& root) {
@@ -54,7 +38,6 @@ protected:
         return head + name;
     }
 
-    CHostSession session;
     CConfigClient client{session};
 };
 

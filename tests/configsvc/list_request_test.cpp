@@ -5,6 +5,7 @@
 #include "hostlink/host_session.h"
 #include "hostlink/sqlstate.h"
 #include "support/fake_provider.h"
+#include "support/fake_session.h"
 
 using namespace kestra::configsvc;
 using kestra::hostlink::CHostSession;
@@ -13,22 +14,9 @@ using kestra::testing::fake_provider;
 namespace {
 
 // A session over the in-memory provider, ready for requests.
-class ClientTest : public ::testing::Test {
+class ClientTest : public kestra::testing::FakeSessionTest {
 protected:
-    void SetUp() override {
-        fake_provider().reset();
-        kestra::app::admin_app() = kestra::app::CAdminApp();
-        session.set_provider(fake_provider().table());
-        session.set_connection(1);
-        session.set_timeouts(30, 30);
-        session.set_message_size(200);
-        ASSERT_EQ(session.alloc_host_msg_buffer(), 0);
-    }
-    void TearDown() override {
-        EXPECT_EQ(fake_provider().buffers_outstanding, 0);
-        fake_provider().reset();
-    }
-    void queue(std::string data) { fake_provider().queue_received(fake_provider().next_host_message(2, 13, data)); }
+    void queue(std::string data) { FakeSessionTest::queue(13, data); }
 
     // A list of S names with a 4-digit count.
     std::int16_t read_names(std::vector<std::string>& names, bool& failed) {
@@ -51,11 +39,6 @@ protected:
         client.done();
         return rc;
     }
-    std::string last_text() {
-        return session.diagnostics().empty() ? std::string() : session.diagnostics().back().text;
-    }
-
-    CHostSession session;
 };
 
 TEST_F(ClientTest, AListSplitOverThreeMessagesReadsAsOne) {
