@@ -5,6 +5,7 @@
 #include "hostlink/host_session.h"
 #include "hostlink/sqlstate.h"
 #include "support/fake_provider.h"
+#include "support/fake_session.h"
 
 using namespace kestra::configsvc;
 using kestra::hostlink::CHostSession;
@@ -15,30 +16,14 @@ using kestra::testing::fake_provider;
 
 namespace {
 
-class OptionsRequestTest : public ::testing::Test {
+class OptionsRequestTest : public kestra::testing::FakeSessionTest {
 protected:
     void SetUp() override {
-        fake_provider().reset();
-        kestra::app::admin_app() = kestra::app::CAdminApp();
-        session.set_provider(fake_provider().table());
-        session.set_connection(1);
-        session.set_timeouts(30, 30);
-        session.set_message_size(200);  // data limit 186
-        ASSERT_EQ(session.alloc_host_msg_buffer(), 0);
+        FakeSessionTest::SetUp();
         file.file_reference = 7;
-    }
-    void TearDown() override {
-        EXPECT_EQ(fake_provider().buffers_outstanding, 0);
-        fake_provider().reset();
-    }
-    void queue(int code, const std::string& data) {
-        fake_provider().queue_received(fake_provider().next_host_message(2, code, data));
     }
     std::string sent(std::size_t i) const { return fake_provider().transmitted.at(i).substr(14); }
     std::size_t sent_count() const { return fake_provider().transmitted.size(); }
-    std::string last_text() const {
-        return session.diagnostics().empty() ? std::string() : session.diagnostics().back().text;
-    }
     std::uint16_t last_index() const {
         return session.diagnostics().empty() ? 0 : session.diagnostics().back().sqlstate_index;
     }
@@ -50,7 +35,6 @@ protected:
     }
     static std::string prefixed(const char* text) { return std::string("[Brisel Software][Kestra ODBC Driver]") + text; }
 
-    CHostSession session;
     CConfigClient client{session};
     CConfigFile file;
 };
