@@ -23,20 +23,9 @@ using configsvc::CTableSelectionModel;
 using model::CConfigFile;
 using model::CDescDatasetEntry;
 
-int usage(CliContext& ctx, const std::string& message) {
-    ctx.err << "kestra: " << message << "\n";
-    return kExitUsage;
-}
-
 int failed(CliContext& ctx, CConfigClient& client) {
     print_diagnostics(ctx, client.session());
     return kExitFailure;
-}
-
-std::string upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
 }
 
 bool same_ignoring_case(std::string_view a, std::string_view b) { return upper(std::string(a)) == upper(std::string(b)); }

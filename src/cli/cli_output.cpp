@@ -1,6 +1,7 @@
 #include "cli/cli_output.h"
 
 #include <cstdio>
+#include <ostream>
 
 namespace kestra::cli {
 
@@ -20,6 +21,23 @@ std::string json_string(std::string_view text) {
         }
     }
     return out + "\"";
+}
+
+int usage(CliContext& ctx, const std::string& message) {
+    ctx.err << "kestra: " << message << "\n";
+    return kExitUsage;
+}
+
+std::string upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+std::string trim(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 }  // namespace kestra::cli

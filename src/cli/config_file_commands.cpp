@@ -17,11 +17,6 @@ namespace {
 using configsvc::CConfigClient;
 using model::CServerNode;
 
-int usage(CliContext& ctx, const std::string& message) {
-    ctx.err << "kestra: " << message << "\n";
-    return kExitUsage;
-}
-
 // Takes the options the caller asked for, then exactly `count` positionals.
 bool positionals(CliContext& ctx, ArgParser& parser, std::size_t count, const char* command,
                  std::vector<std::string>& out, int& status) {
@@ -37,12 +32,6 @@ bool positionals(CliContext& ctx, ArgParser& parser, std::size_t count, const ch
 }
 
 // As the dialogs' name field does: the name the host will hold is upper case, so it is checked that way.
-std::string upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 int refuse_name(CliContext& ctx, const char* message) {
     ctx.err << "kestra: " << message << "\n";
     return kExitUsage;

@@ -27,23 +27,6 @@ using model::FieldKind;
 
 constexpr std::size_t kMaxFieldName = 29;
 
-int usage(CliContext& ctx, const std::string& message) {
-    ctx.err << "kestra: " << message << "\n";
-    return kExitUsage;
-}
-
-std::string upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-std::string trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 int host_failed(CliContext& ctx, CConfigClient& client) {
     print_diagnostics(ctx, client.session());
     return kExitFailure;

@@ -32,25 +32,6 @@ constexpr std::size_t kMaxGuardfile = 255;
 constexpr std::size_t kMaxDescription = 999;
 constexpr std::size_t kMaxProgramName = 16;
 
-int usage(CliContext& ctx, const std::string& message) {
-    ctx.err << "kestra: " << message << "\n";
-    return kExitUsage;
-}
-
-std::string upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-std::string trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-const char* json_bool(bool value) { return value ? "true" : "false"; }
-
 // --- wording of the configuration view ---
 
 // Day of the week, Sunday = 0, for pictures that name it.
@@ -190,7 +171,7 @@ bool parse_limits(const std::string& text, CConfigLimits& limits) {
     return any;
 }
 
-bool equal_ignoring_case(std::string_view a, std::string_view b) { return model::equal_ignoring_case(a, b); }
+using model::equal_ignoring_case;
 
 // An APP argument: an application number, else a program name ignoring case.
 CPcApplication* resolve_app(CliContext& ctx, CConfigFile& file, const std::string& arg) {

@@ -29,11 +29,6 @@ struct ReportArgs {
     Format format = Format::text;
 };
 
-int usage(CliContext& ctx, const std::string& message) {
-    ctx.err << "kestra: " << message << "\n";
-    return kExitUsage;
-}
-
 bool parse_args(CliContext& ctx, std::span<const std::string> args, ReportArgs& out, int& status) {
     ArgParser parser(args);
     auto take = [&](const char* name, bool& flag) {

@@ -13,11 +13,6 @@ namespace kestra::cli {
 
 namespace {
 
-int usage(CliContext& ctx, const std::string& message) {
-    ctx.err << "kestra: " << message << "\n";
-    return kExitUsage;
-}
-
 void print_list(CliContext& ctx, const std::vector<std::string>& names) {
     if (ctx.options.json) {
         ctx.out << "[";

@@ -4,6 +4,7 @@
 
 #include "cli/arg_parser.h"
 #include "cli/cli_output.h"
+#include "model/config_field.h"
 #include "cli/config_file_arg.h"
 #include "cli/host_command.h"
 #include "configsvc/table_requests.h"
@@ -22,28 +23,7 @@ using model::CConfigTable;
 constexpr std::size_t kMaxTableName = 29;
 constexpr std::size_t kMaxWhere = 255;
 
-int usage(CliContext& ctx, const std::string& message) {
-    ctx.err << "kestra: " << message << "\n";
-    return kExitUsage;
-}
-
-std::string upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-std::string trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return (x >= 'a' && x <= 'z' ? x - 32 : x) == (y >= 'a' && y <= 'z' ? y - 32 : y);
-           });
-}
+using model::equal_ignoring_case;
 
 // A TABLE argument: the exact name, else the one name equal ignoring case, else a table number.
 CConfigTable* resolve_table(CliContext& ctx, CConfigFile& file, const std::string& arg) {
