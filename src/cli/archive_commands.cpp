@@ -111,7 +111,7 @@ int run_archive(CliContext& ctx, std::span<const std::string> args) {
 
 namespace {
 const CommandRegistration archive_registration{
-    {"archive", "ARCHIVE", "List the files in an archive (needs no host)",
+    {"archive", "ARCHIVE", "list the files in an archive (needs no host)",
      "Lists every file of an archive with its size in bytes, frame size, record size and record count.\n"
      "An entry that cannot be read is listed as unreadable, with the reason.",
      kGroupTransfer, &run_archive}};

@@ -152,13 +152,13 @@ int run_check_calc(CliContext& ctx, std::span<const std::string> args) {
 
 namespace {
 const CommandRegistration check_expr_registration{
-    {"check-expr", kExprSynopsis, "Check an expression or search condition (needs no host)",
+    {"check-expr", kExprSynopsis, "check an expression or search condition (needs no host)",
      "Checks TEXT against the required --type (default boolean: a search condition) and the fields given with\n"
      "--field NAME:TYPE. Prints \"valid\", the classification (literal and its text, field and its name, or\n"
      "expression) and the text with its names upper-cased; or \"Error at col N: MESSAGE\" with exit status 1.",
      kGroupOffline, &run_check_expr}};
 const CommandRegistration check_calc_registration{
-    {"check-calc", kCalcSynopsis, "Check a calculated field's definition (needs no host)",
+    {"check-calc", kCalcSynopsis, "check a calculated field's definition (needs no host)",
      "Checks TEXT as the Calculation Builder does, wanting --kind (default either) and knowing the fields given\n"
      "with --field NAME:numeric|string. Prints \"complete\", or the state (1 operand wanted, 4 argument complete,\n"
      "5 operand complete, 0 error) with the kind and the paren flag and exit status 1.",

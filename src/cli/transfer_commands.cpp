@@ -196,7 +196,7 @@ int run_put(CliContext& ctx, std::span<const std::string> args) {
 }
 
 const CommandRegistration get_registration{
-    {"get", kGetSynopsis, "Fetch host files into a new archive",
+    {"get", kGetSynopsis, "fetch host files into a new archive",
      "Creates ARCHIVE (emptying it if it exists) and fetches each named host file into it, in order.\n"
      "\"@LISTFILE\" fetches every file named in LISTFILE, one name a line. Fetching stops at the first\n"
      "failure; the archive keeps the files completed before it and the exit status is 1.\n"
@@ -204,7 +204,7 @@ const CommandRegistration get_registration{
      kGroupTransfer, &run_get}};
 
 const CommandRegistration put_registration{
-    {"put", kPutSynopsis, "Send archived files back onto the host",
+    {"put", kPutSynopsis, "send archived files back onto the host",
      "Sends the named entries of ARCHIVE to the host, in the archive's list order; every entry when none is\n"
      "named. An ENTRY is its number in \"kestra archive\" (from 1) or its host file name. Sending stops at the\n"
      "first failure. A progress bar is drawn on standard error when it is a terminal.",
