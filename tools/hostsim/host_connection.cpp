@@ -116,24 +116,58 @@ bool HostConnection::run_script_dialogue() {
     return write_frame(options_.script_accept);
 }
 
-bool HostConnection::send_reply(int kind, int code, const Reply& reply) {
+// Half of the frame's bytes (length digits included) go out; the rest never does.
+bool HostConnection::send_cut_frame(std::string_view message) {
+    std::string out(tavlink::kFrameHeaderSize + message.size(), '\0');
+    tavlink::encode_frame_header(message.size(), tables_.encode, out.data());
+    tavlink::translate(tables_.encode, message.data(), out.data() + tavlink::kFrameHeaderSize, message.size());
+    const std::size_t half = out.size() / 2;
+    std::size_t sent = 0;
+    while (sent < half) {
+        const ssize_t r = ::send(fd_, out.data() + sent, half - sent, MSG_NOSIGNAL);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        sent += static_cast<std::size_t>(r);
+    }
+    return false;
+}
+
+bool HostConnection::send_reply(int kind, int code, std::string_view body, int received, const Reply& reply) {
     if (reply.messages.empty()) return true;
-    if (options_.delay_ms > 0 && !pause(options_.delay_ms)) return false;
+    const bool faulty = received > options_.faults_after;
+    if (options_.delay_ms > 0 && faulty && !pause(options_.delay_ms)) return false;
     if (options_.foreign && !write_frame(kForeignMessage)) return false;
+    const bool cut_frame = options_.cut_frame_after && received == *options_.cut_frame_after + 1;
+    const bool cut_list = options_.cut_list_after && received == *options_.cut_list_after + 1;
+    const bool file_data = kind == 2 && (code == 57 || code == 49) && body == "0";
     for (const auto& data : reply.messages) {
         std::string payload = data;
+        if (options_.extra_file_data && file_data && !payload.empty() && payload[0] == '0') {
+            const std::size_t limit = std::max(session_.message_size, kHeaderSize + 1) - kHeaderSize;
+            const std::size_t room = limit > payload.size() ? (limit - payload.size()) / 2 : 0;
+            payload.append(2 * std::min(room, kExtraFileBytes), 'A');
+        }
         if (kHeaderSize + payload.size() > std::max(session_.message_size, kHeaderSize + 1)) {
             // A handler must never build this; refusing keeps the PC's buffer safe all the same.
             log("reply to " + std::to_string(kind) + "/" + std::to_string(code) + " too large, refused");
             payload = refusal_data('2', {ErrorRecord{3, "[Kestra]REPLY TOO LARGE FOR MESSAGE SIZE"}});
         }
         const std::size_t declared =
-            options_.oversize_header && kind == 2 ? payload.size() + kOversizeExtra : payload.size();
+            options_.oversize_header && faulty && kind == 2 ? payload.size() + kOversizeExtra : payload.size();
         std::string message = build_message(sequence_, kind, code, payload, std::min(declared, kMaxDataLength));
         if (options_.control_prefix) message.insert(0, kControlPrefix);
+        if (cut_frame) {
+            log("cutting the reply frame short and closing");
+            return send_cut_frame(message);
+        }
+        if (options_.overlong_frame && faulty && kind == 2) message.resize(tavlink::kMaxFrameLength, ' ');
         if (!write_frame(message)) return false;
         if (options_.repeat && !write_frame(message)) return false;
         sequence_ = sequence_ == '9' ? '0' : static_cast<char>(sequence_ + 1);
+        if (cut_list) {
+            log("closing after the first message of a reply");
+            return false;
+        }
     }
     return true;
 }
@@ -168,7 +202,7 @@ void HostConnection::run() {
             RequestContext context{host_, session_, options_, request_save_};
             dispatch_request(handlers_, context, header.kind, header.code, body, reply);
         }
-        if (!send_reply(header.kind, header.code, reply)) break;
+        if (!send_reply(header.kind, header.code, body, received, reply)) break;
     }
     log("disconnected");
 }

@@ -36,7 +36,10 @@ private:
     bool write_frame(std::string_view data);
     bool pause(int milliseconds);
     bool run_script_dialogue();
-    bool send_reply(int kind, int code, const Reply& reply);
+    // `received` counts the request messages so far, this one included; `body` is the request's.
+    bool send_reply(int kind, int code, std::string_view body, int received, const Reply& reply);
+    // The fault switches that cut a reply short: false once the connection is to close.
+    bool send_cut_frame(std::string_view message);
     void log(const std::string& line) const;
 
     int fd_;
@@ -57,5 +60,7 @@ inline constexpr std::string_view kControlPrefix{"\r\n\x1b$A\x07", 6};
 inline constexpr std::string_view kForeignMessage{"BNA NOTICE: SYSTEM OPERATOR MESSAGE"};
 // Extra data bytes that --oversize-header claims beyond what is sent.
 inline constexpr std::size_t kOversizeExtra = 50;
+// File bytes that --extra-file-data adds to a data reply with room for them.
+inline constexpr std::size_t kExtraFileBytes = 16;
 
 }  // namespace kestra::hostsim

@@ -32,6 +32,11 @@ constexpr const char* kUsage =
     "  --drop-after N            close the connection when request N+1 arrives (N answered)\n"
     "  --older-host              refuse request 57 as an older host does\n"
     "  --oversize-header         administration replies declare 50 more data bytes than sent\n"
+    "  --faults-after N          delay, oversize header and overlong frame spare the first N replies\n"
+    "  --cut-frame-after N       answer N requests; send half of the next reply's frame, then close\n"
+    "  --cut-list-after N        answer N requests; send the first message of the next reply, then close\n"
+    "  --overlong-frame          send administration replies in frames of 9999 characters\n"
+    "  --extra-file-data         file data replies carry 16 bytes more than the file has\n"
     "  --help                    show this text\n";
 
 bool parse_int(std::string_view text, int lo, int hi, int& out) {
@@ -119,6 +124,16 @@ int parse_command_line(int argc, const char* const* argv, ServerOptions& options
             options.older_host = true;
         } else if (arg == "--oversize-header") {
             options.oversize_header = true;
+        } else if (arg == "--faults-after") {
+            if (!number(0, 1000000, options.faults_after)) return 1;
+        } else if (arg == "--cut-frame-after" || arg == "--cut-list-after") {
+            int n = 0;
+            if (!number(0, 1000000, n)) return 1;
+            (arg == "--cut-frame-after" ? options.cut_frame_after : options.cut_list_after) = n;
+        } else if (arg == "--overlong-frame") {
+            options.overlong_frame = true;
+        } else if (arg == "--extra-file-data") {
+            options.extra_file_data = true;
         } else {
             error = "unknown option " + std::string(arg);
             return 1;

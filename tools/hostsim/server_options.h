@@ -30,6 +30,11 @@ struct ServerOptions {
     std::optional<int> drop_after;
     bool older_host = false;
     bool oversize_header = false;
+    int faults_after = 0;                 // delay, oversize header and overlong frame spare the first N replies
+    std::optional<int> cut_frame_after;   // answer N messages; of the next reply send half a frame, then close
+    std::optional<int> cut_list_after;    // answer N messages; of the next reply send its first message, then close
+    bool overlong_frame = false;          // administration replies in frames padded to the longest length
+    bool extra_file_data = false;         // file data replies carry bytes beyond the file's announced size
 
     int default_message_size = 1920;      // what the host writes before a login grants a size
 };
