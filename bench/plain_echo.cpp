@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -119,10 +120,20 @@ bool PlainClient::send_frame(std::size_t length) {
     return write_all(fd_, out_.data(), kHead + length);
 }
 
+bool PlainClient::send_data(const char* data, std::size_t length) {
+    if (fd_ < 0 || length > kMaxData) return false;
+    put_length(out_.data(), length);
+    std::copy(data, data + length, out_.data() + kHead);
+    return write_all(fd_, out_.data(), kHead + length);
+}
+
 bool PlainClient::receive_frame() {
+    received_ = 0;
     if (fd_ < 0 || !read_exact(fd_, in_.data(), kHead)) return false;
     std::size_t n = get_length(in_.data());
-    return n <= kMaxData && read_exact(fd_, in_.data() + kHead, n);
+    if (n > kMaxData || !read_exact(fd_, in_.data() + kHead, n)) return false;
+    received_ = n;
+    return true;
 }
 
 }  // namespace kestra::bench

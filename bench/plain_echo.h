@@ -40,13 +40,19 @@ public:
     bool connected() const { return fd_ >= 0; }
     // Sends one frame of `length` data bytes (at most 9999).
     bool send_frame(std::size_t length);
+    // Sends one frame carrying `data` (at most 9999 bytes).
+    bool send_data(const char* data, std::size_t length);
     // Reads one whole frame; false on a short read or a bad length.
     bool receive_frame();
+    // The data bytes of the frame last received.
+    const char* received_data() const { return in_.data() + 4; }
+    std::size_t received_length() const { return received_; }
 
 private:
     int fd_ = -1;
     std::vector<char> out_;
     std::vector<char> in_;
+    std::size_t received_ = 0;
 };
 
 // Reads exactly n bytes; false when the peer closed or failed first.
