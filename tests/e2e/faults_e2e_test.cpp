@@ -3,6 +3,7 @@
 // cleanly closed, and no archive left holding a file that did not arrive whole.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -388,4 +389,114 @@ TEST(FaultE2e, LineDroppedDuringAFileKeepsOnlyTheWholeFilesBeforeIt) {
     EXPECT_TRUE(host.has(kestra::archive::kCannotGetFile)) << host.all();
     EXPECT_EQ(archived_names(path), std::vector<std::string>{"(PROD)EMPTY ON DISK"});
     expect_closed_cleanly(host);
+}
+
+namespace {
+
+// One seed of a reply-decoder fuzz target: the operation byte, the size byte and the data of each reply message.
+void write_seed(const std::string& dir, const std::string& target, const std::string& name, int operation,
+                const hl::CHostSession& session) {
+    std::string seed(1, static_cast<char>(operation));
+    const int size_byte = std::clamp((static_cast<int>(session.message_size()) - 100) / 8, 0, 255);
+    seed += static_cast<char>(size_byte);
+    for (std::size_t i = 0; i < recorder().buffers.size(); ++i) {
+        const std::string& buffer = recorder().buffers[i];
+        if (i > 0) seed += '\x1e';
+        seed += buffer.size() > hl::kHeaderLength ? buffer.substr(hl::kHeaderLength) : std::string();
+    }
+    recorder().buffers.clear();
+    std::filesystem::create_directories(dir + "/" + target);
+    std::ofstream(dir + "/" + target + "/" + name, std::ios::binary) << seed;
+}
+
+}  // namespace
+
+// Writes the seed corpora of the reply-decoder fuzz targets from the test host's real replies when
+// KESTRA_FUZZ_SEEDS names a folder (fuzz/corpus); skipped otherwise.
+TEST(FaultSeeds, RepliesOfTheTestHost) {
+    const char* out = std::getenv("KESTRA_FUZZ_SEEDS");
+    if (out == nullptr || *out == '\0') GTEST_SKIP() << "KESTRA_FUZZ_SEEDS not set";
+    const std::string dir = out;
+    for (const int granted : {4096, 160}) {
+        const std::string tag = granted == 4096 ? "" : "_split";
+        FaultHost host({{}, "", 4096, granted});
+        ASSERT_EQ(host.login(), 0) << host.all();
+        host.record();
+        hl::CHostSession& s = host.session;
+        cs::CConfigClient client(s);
+        recorder().buffers.clear();
+
+        model::CServerNode root;
+        ASSERT_EQ(cs::get_config_list(client, root), 0) << host.all();
+        write_seed(dir, "config_replies", "list" + tag, 0, s);
+        std::uint32_t reference = 0;
+        ASSERT_EQ(cs::open_config(client, 1, reference), 0);
+        write_seed(dir, "config_replies", "open" + tag, 1, s);
+        std::string response;
+        ASSERT_EQ(cs::send_environment_command(client, "WHO", response), 0);
+        write_seed(dir, "config_replies", "environment" + tag, 5, s);
+
+        model::CConfigFile file;
+        file.file_reference = static_cast<std::int32_t>(reference);
+        cs::CPendingUnloadList pending;
+        ASSERT_EQ(cs::get_table_list(client, pending, file), 0) << host.all();
+        write_seed(dir, "table_replies", "list" + tag, 0, s);
+        model::CConfigTable* customer = file.find_table("CUSTOMER");
+        ASSERT_NE(customer, nullptr);
+        ASSERT_EQ(cs::load_table(client, reference, *customer), 0) << host.all();
+        write_seed(dir, "table_replies", "load" + tag, 1, s);
+        ASSERT_EQ(cs::load_sets(client, *customer), 0) << host.all();
+        write_seed(dir, "table_replies", "sets" + tag, 2, s);
+        ASSERT_EQ(cs::get_field_list(client, *customer), 0) << host.all();
+        write_seed(dir, "field_replies", "list" + tag, 0, s);
+        model::CConfigTable* joined = file.find_table("CUSTOMER_ORDERS");
+        ASSERT_NE(joined, nullptr);
+        ASSERT_EQ(cs::load_join_table(client, reference, *joined, true), 0) << host.all();
+        write_seed(dir, "table_replies", "join_header" + tag, 3, s);
+        ASSERT_EQ(cs::load_join_table(client, reference, *joined, false), 0) << host.all();
+        write_seed(dir, "table_replies", "join" + tag, 4, s);
+        std::vector<std::unique_ptr<model::CConfigTable>> added;
+        for (int i = 0; i < 4; ++i) added.push_back(new_table(i));
+        ASSERT_EQ(cs::add_tables(client, reference, added), 0) << host.all();
+        write_seed(dir, "table_replies", "add" + tag, 6 + 7 * 3, s);
+
+        ASSERT_EQ(cs::get_global(client, file), 0) << host.all();
+        write_seed(dir, "option_replies", "global" + tag, 0, s);
+        ASSERT_EQ(cs::get_limits(client, file), 0) << host.all();
+        write_seed(dir, "option_replies", "limits" + tag, 1, s);
+        ASSERT_EQ(cs::get_app_list(client, file), 0) << host.all();
+        write_seed(dir, "option_replies", "apps" + tag, 2, s);
+        ASSERT_FALSE(file.applications.empty());
+        ASSERT_EQ(cs::get_app_info(client, file, *file.applications.front()), 0) << host.all();
+        write_seed(dir, "option_replies", "app" + tag, 3, s);
+
+        std::vector<std::string> names;
+        ASSERT_EQ(cs::get_descfile_list(client, names), 0) << host.all();
+        write_seed(dir, "catalogue_replies", "descfiles" + tag, 0, s);
+        cs::DatabaseList databases;
+        ASSERT_EQ(cs::get_descfile_databases(client, "(PROD)DESCRIPTION/SALESDB ON DBPACK", databases), 0);
+        write_seed(dir, "catalogue_replies", "databases" + tag, 1, s);
+        ASSERT_FALSE(databases.empty());
+        ASSERT_EQ(cs::get_descfile_datasets(client, "(PROD)DESCRIPTION/SALESDB ON DBPACK", *databases.front()), 0);
+        write_seed(dir, "catalogue_replies", "datasets" + tag, 2, s);
+        std::uint32_t handle = 0;
+        ASSERT_EQ(cs::load_cobol_record(client, reference, cs::CobolStartMode::fd_name, "TIMECARD-FILE",
+                                        "(PAY)SOURCE/TIMECARD", "(PAY)DATA/TIMECARD", "", handle),
+                  0)
+            << host.all();
+        write_seed(dir, "catalogue_replies", "cobol_record" + tag, 3, s);
+        std::int32_t option = 0;
+        ASSERT_EQ(cs::write_table_description(client, handle, option), 0) << host.all();
+        write_seed(dir, "catalogue_replies", "cobol_description" + tag, 4, s);
+
+        // A file's attributes need more than the split size's messages hold.
+        if (granted != 4096) continue;
+        for (const auto& [name, host_file] : {std::pair{"daily", "(PROD)REPORT/DAILY ON DISK"},
+                                              std::pair{"words", "(PROD)DATA/WORDS ON DISK"},
+                                              std::pair{"empty", "(PROD)EMPTY ON DISK"}}) {
+            std::size_t fetched = 0;
+            ASSERT_EQ(get_files(host, host.dir().file("seed.kba"), {host_file}, fetched), 0) << host.all();
+            write_seed(dir, "transfer_replies", name + tag, 0, s);
+        }
+    }
 }
