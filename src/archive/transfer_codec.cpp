@@ -13,12 +13,13 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+// Bitwise, not short-circuit: a branch here defeats the vectorising of hex_decode.
+bool is_hex_digit(std::uint8_t c) {
+    return (static_cast<std::uint8_t>(c - '0') < 10) | (static_cast<std::uint8_t>((c | 0x20) - 'a') < 6);
 }
+
+// The value of a digit that is_hex_digit accepts: letters (0x41-0x46, 0x61-0x66) have bit 6 set and 1-6 below.
+std::uint8_t digit_value(std::uint8_t c) { return static_cast<std::uint8_t>((c & 0x0F) + 9 * ((c >> 6) & 1)); }
 
 // floor(10 * r / s) and 10 * r mod s for r < s, by repeated modular addition so nothing overflows.
 std::uint64_t next_decimal_digit(std::uint64_t& r, std::uint64_t s) {
@@ -54,18 +55,25 @@ void hex_encode(std::span<const std::uint8_t> bytes, std::string& out) {
     }
 }
 
+// Arithmetic rather than a lookup or branches, so the compiler can work on many digits at once: a 16 MiB get
+// decodes 32 million of them. Any bad digit is caught at the end, and the bytes written meanwhile are dropped.
 bool hex_decode(std::string_view digits, std::vector<std::uint8_t>& out) {
     if (digits.size() % 2 != 0) return false;
     const std::size_t start = out.size();
-    out.resize(start + digits.size() / 2);
-    for (std::size_t i = 0; i < digits.size(); i += 2) {
-        const int hi = hex_value(digits[i]);
-        const int lo = hex_value(digits[i + 1]);
-        if (hi < 0 || lo < 0) {
-            out.resize(start);
-            return false;
-        }
-        out[start + i / 2] = static_cast<std::uint8_t>((hi << 4) | lo);
+    const std::size_t n = digits.size() / 2;
+    out.resize(start + n);
+    const auto* in = reinterpret_cast<const std::uint8_t*>(digits.data());
+    std::uint8_t* p = out.data() + start;
+    std::uint8_t bad = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t hi = in[2 * i];
+        const std::uint8_t lo = in[2 * i + 1];
+        bad |= static_cast<std::uint8_t>(!(is_hex_digit(hi) & is_hex_digit(lo)));
+        p[i] = static_cast<std::uint8_t>((digit_value(hi) << 4) | digit_value(lo));
+    }
+    if (bad != 0) {
+        out.resize(start);
+        return false;
     }
     return true;
 }

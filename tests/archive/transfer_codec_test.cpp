@@ -36,6 +36,31 @@ TEST(HexCodec, OddCountOrNonHexDigitFailsAndAddsNothing) {
     EXPECT_EQ(out, std::vector<std::uint8_t>{1});
 }
 
+// Every character in either place of a pair, at the end of a long run so a bad digit after good ones still
+// counts: exactly 0-9, a-f and A-F decode, to their values; anything else fails and keeps what was there.
+TEST(HexCodec, EveryCharacterInEitherPlaceAfterALongRun) {
+    const std::string run(4096, '5');
+    for (int c = 0; c < 256; ++c) {
+        const char ch = static_cast<char>(c);
+        int expected = -1;
+        if (c >= '0' && c <= '9') expected = c - '0';
+        if (c >= 'a' && c <= 'f') expected = c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') expected = c - 'A' + 10;
+        for (const bool high : {true, false}) {
+            std::vector<std::uint8_t> out = {9};
+            const bool ok = hex_decode(run + (high ? std::string{ch, '0'} : std::string{'0', ch}), out);
+            ASSERT_EQ(ok, expected >= 0) << "character " << c;
+            if (!ok) {
+                EXPECT_EQ(out, std::vector<std::uint8_t>{9}) << "character " << c;
+                continue;
+            }
+            ASSERT_EQ(out.size(), 1 + run.size() / 2 + 1);
+            EXPECT_EQ(out[1], 0x55);
+            EXPECT_EQ(out.back(), high ? expected << 4 : expected) << "character " << c;
+        }
+    }
+}
+
 TEST(PutChunk, DataLimitOf1024Carries511BytesAs1022Digits) {
     EXPECT_EQ(put_chunk_size(1024), 511u);
     EXPECT_EQ(put_chunk_size(1025), 512u);
