@@ -1,7 +1,9 @@
 // The host's side of the host file transfer (49, 50, 57): files are read from and stored into the fixture's
 // host files. A transfer is one connection's business, so its progress lives in that connection's session.
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <vector>
 
 #include "body_codec.h"
 #include "request_handlers.h"
@@ -23,12 +25,17 @@ namespace {
 constexpr std::int64_t kMaxPutSize = std::int64_t{256} << 20;
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+// Digit values by character, -1 for anything else: a lookup, since range tests mispredict on file data.
+constexpr std::array<std::int8_t, 256> kHexValues = [] {
+    std::array<std::int8_t, 256> t{};
+    t.fill(-1);
+    for (int c = '0'; c <= '9'; ++c) t[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c) t[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'a' + 10);
+    for (int c = 'A'; c <= 'F'; ++c) t[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'A' + 10);
+    return t;
+}();
+
+int hex_value(char c) { return kHexValues[static_cast<unsigned char>(c)]; }
 
 void write_attributes(BodyWriter& w, const FileAttributes& a) {
     w.number(a.a1, 10).number(a.a2, 10).number(a.a3, 10).number(a.frame_size, 5);
@@ -106,12 +113,15 @@ void get_data(RequestContext& context, int code, Reply& reply) {
     const std::size_t limit = context.session.data_limit();
     const auto room = static_cast<std::int64_t>(limit > 1 ? (limit - 1) / 2 : 0);
     const std::int64_t n = std::min(room, t->size - t->done);
-    std::string hex;
-    hex.reserve(static_cast<std::size_t>(2 * n));
-    for (std::int64_t i = 0; i < n; ++i) {
-        const std::uint8_t b = host_file_byte(t->file, t->done + i);
-        hex += kHexDigits[b >> 4];
-        hex += kHexDigits[b & 0x0F];
+    // Written in place: the host must not be the slow end of a transfer.
+    const auto count = static_cast<std::size_t>(n);
+    std::vector<std::uint8_t> bytes(count);
+    host_file_bytes(t->file, t->done, count, bytes.data());
+    std::string hex(2 * count, '\0');
+    char* p = hex.data();
+    for (const std::uint8_t b : bytes) {
+        *p++ = kHexDigits[b >> 4];
+        *p++ = kHexDigits[b & 0x0F];
     }
     t->done += n;
     if (t->done >= t->size) t.reset();
@@ -187,8 +197,11 @@ void store(RequestContext& context, TransferState& t) {
 // Later request: "0" and lower-case hex pairs (checked by the caller); the file is stored once its last byte is in.
 void put_data(RequestContext& context, std::string_view hex, Reply& reply) {
     auto& t = context.session.transfer;
+    const std::size_t start = t->received.size();
+    t->received.resize(start + hex.size() / 2);
+    char* p = t->received.data() + start;
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        t->received += static_cast<char>((hex_value(hex[i]) << 4) | hex_value(hex[i + 1]));
+        *p++ = static_cast<char>((hex_value(hex[i]) << 4) | hex_value(hex[i + 1]));
     }
     t->done += static_cast<std::int64_t>(hex.size() / 2);
     if (t->done == t->size) {

@@ -37,41 +37,27 @@ void HostConnection::log(const std::string& line) const {
     std::cerr << "kestra-hostsim[" << fd_ << "]: " << line << '\n';
 }
 
-bool HostConnection::wait_readable() {
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
-    while (true) {
-        const int n = ::poll(fds, 2, -1);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (fds[1].revents != 0) return false;   // the server is stopping
-        if (fds[0].revents != 0) return true;
-    }
-}
-
-bool HostConnection::read_exact(char* data, std::size_t n, bool likely_ready) {
+bool HostConnection::read_exact(char* data, std::size_t n) {
     std::size_t got = 0;
-    bool try_first = likely_ready;
     while (got < n) {
-        // A frame's data usually arrives with its length digits: take it without a poll first. An extra system
-        // call per read made the host, not the PC, the slow end of the benchmarks.
-        if (!try_first && !wait_readable()) return false;
-        const ssize_t r = ::recv(fd_, data + got, n - got, MSG_DONTWAIT);
-        try_first = false;
-        if (r < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+        // A plain blocking read: a stopping server shuts every connection's socket down, which ends the wait, so
+        // no poll of the wake pipe is needed first. That poll was a system call per request, which made the host
+        // the slower end of a round trip.
+        const ssize_t r = ::recv(fd_, data + got, n - got, 0);
+        if (r < 0 && errno == EINTR) continue;
         if (r <= 0) return false;
         got += static_cast<std::size_t>(r);
-        try_first = true;
     }
     return true;
 }
 
 HostConnection::ReadResult HostConnection::read_frame(std::string& data) {
     char header[tavlink::kFrameHeaderSize];
-    if (!read_exact(header, sizeof header, false)) return ReadResult::closed;
+    if (!read_exact(header, sizeof header)) return ReadResult::closed;
     // decode_frame_header reads at most 4 digits, so the length can never pass 9999.
     const std::size_t length = tavlink::decode_frame_header(header, tables_.decode);
     data.assign(length, '\0');
-    if (length > 0 && !read_exact(data.data(), length, true)) return ReadResult::closed;
+    if (length > 0 && !read_exact(data.data(), length)) return ReadResult::closed;
     tavlink::translate_in_place(tables_.decode, data.data(), data.size());
     return ReadResult::frame;
 }

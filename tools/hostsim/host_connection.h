@@ -29,9 +29,7 @@ public:
 private:
     enum class ReadResult { frame, closed };
 
-    bool wait_readable();
-    // With `likely_ready`, reads before waiting (the rest of a frame whose start has come).
-    bool read_exact(char* data, std::size_t n, bool likely_ready);
+    bool read_exact(char* data, std::size_t n);
     ReadResult read_frame(std::string& data);
     bool write_frame(std::string_view data);
     bool pause(int milliseconds);

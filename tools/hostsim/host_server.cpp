@@ -142,7 +142,7 @@ void HostServer::stop() {
     if (acceptor_.joinable()) acceptor_.join();
     {
         std::lock_guard lock(workers_mutex_);
-        // A worker blocked in send to a PC that stopped reading would never see the wake pipe.
+        // Workers wait in their reads, or in sends to a PC that stopped reading, not on the wake pipe.
         for (auto& w : workers_) ::shutdown(w->fd, SHUT_RDWR);
         for (auto& w : workers_) {
             w->thread.join();

@@ -214,6 +214,9 @@ std::int64_t host_file_size(const FileAttributes& attributes);
 
 // Byte i of a host file, whether stored or generated. i must be below host_file_size.
 std::uint8_t host_file_byte(const HostFile& file, std::int64_t i);
+// Bytes [from, from + n) of a host file into `out`, as host_file_byte gives them; the range must lie within the
+// file. A whole message's worth at once, so a get's host is not the slow end of the line.
+void host_file_bytes(const HostFile& file, std::int64_t from, std::size_t n, std::uint8_t* out);
 
 const HostUser* find_user(const HostState& state, const std::string& name);
 
