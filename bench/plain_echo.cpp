@@ -56,8 +56,8 @@ bool write_all(int fd, const char* p, std::size_t n) {
     return true;
 }
 
-PlainEchoServer::PlainEchoServer(std::size_t reply_length, std::size_t replies)
-    : reply_(kHead + std::min(reply_length, kMaxData), 'R'), replies_(replies) {
+PlainEchoServer::PlainEchoServer(std::size_t reply_length, std::size_t replies, char fill)
+    : reply_(kHead + std::min(reply_length, kMaxData), fill), replies_(replies) {
     put_length(reply_.data(), reply_.size() - kHead);
     listen_fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     if (listen_fd_ < 0) return;

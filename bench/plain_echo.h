@@ -12,7 +12,8 @@ namespace kestra::bench {
 // Answers every frame it reads with `replies` frames of `reply_length` data bytes, until the client goes away.
 class PlainEchoServer {
 public:
-    PlainEchoServer(std::size_t reply_length, std::size_t replies);
+    // `fill` is every data byte of the reply.
+    PlainEchoServer(std::size_t reply_length, std::size_t replies, char fill = 'R');
     ~PlainEchoServer();
     PlainEchoServer(const PlainEchoServer&) = delete;
     PlainEchoServer& operator=(const PlainEchoServer&) = delete;

@@ -146,6 +146,86 @@ void BM_PlainPut(benchmark::State& state) {
     record(state, "plain_put", cpu0);
 }
 
+// The least a program must do per frame besides the exchange, written plainly: decode each reply's hex digits
+// and write the bytes to a file (get), or read them from a file and encode them (put).
+int plain_hex_value(char c) {
+    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+}
+
+void BM_PlainGetDecodeWrite(benchmark::State& state) {
+    kestra::bench::PlainEchoServer server(frames.get_reply, 1, '7');
+    kestra::bench::PlainClient client(server.port());
+    const std::string path = archive_path("plain-get.bin");
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!client.connected() || out == nullptr) {
+        if (out != nullptr) std::fclose(out);
+        state.SkipWithError("connect or file failed");
+        return;
+    }
+    std::vector<unsigned char> bytes(frames.get_reply / 2);
+    SampleTimer timer(state, "plain_get_work");
+    const double cpu0 = kestra::bench::thread_cpu_seconds();
+    for (auto _ : state) {
+        timer.start();
+        std::rewind(out);
+        bool ok = true;
+        for (std::size_t i = 0; i < frames.count && ok; ++i) {
+            ok = client.send_frame(frames.get_request) && client.receive_frame();
+            const char* hex = client.received_data() + hostlink::kHeaderLength + 1;
+            const std::size_t n = (client.received_length() - hostlink::kHeaderLength - 1) / 2;
+            for (std::size_t j = 0; j < n; ++j)
+                bytes[j] = static_cast<unsigned char>(plain_hex_value(hex[2 * j]) * 16 + plain_hex_value(hex[2 * j + 1]));
+            ok = ok && std::fwrite(bytes.data(), 1, n, out) == n;
+        }
+        ok = ok && std::fflush(out) == 0;
+        timer.stop();
+        if (!ok) {
+            state.SkipWithError("exchange failed");
+            break;
+        }
+    }
+    std::fclose(out);
+    record(state, "plain_get_work", cpu0);
+}
+
+void BM_PlainPutReadEncode(benchmark::State& state) {
+    kestra::bench::PlainEchoServer server(frames.put_reply, 1);
+    kestra::bench::PlainClient client(server.port());
+    std::FILE* in = std::fopen(fetched_archive.c_str(), "rb");
+    if (!client.connected() || in == nullptr) {
+        if (in != nullptr) std::fclose(in);
+        state.SkipWithError("connect or file failed (the get must run first)");
+        return;
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    const std::size_t chunk = (frames.put_request - hostlink::kHeaderLength - 1) / 2;
+    std::vector<unsigned char> bytes(chunk);
+    std::string frame(frames.put_request, '0');
+    SampleTimer timer(state, "plain_put_work");
+    const double cpu0 = kestra::bench::thread_cpu_seconds();
+    for (auto _ : state) {
+        timer.start();
+        std::rewind(in);
+        bool ok = true;
+        for (std::size_t i = 0; i < frames.count && ok; ++i) {
+            ok = std::fread(bytes.data(), 1, chunk, in) == chunk;
+            char* hex = frame.data() + hostlink::kHeaderLength + 1;
+            for (std::size_t j = 0; j < chunk; ++j) {
+                hex[2 * j] = kDigits[bytes[j] >> 4];
+                hex[2 * j + 1] = kDigits[bytes[j] & 0x0F];
+            }
+            ok = ok && client.send_data(frame.data(), frame.size()) && client.receive_frame();
+        }
+        timer.stop();
+        if (!ok) {
+            state.SkipWithError("exchange failed");
+            break;
+        }
+    }
+    std::fclose(in);
+    record(state, "plain_put_work", cpu0);
+}
+
 // The get's archive work alone: the same entry written in chunks of the size one reply carries.
 void BM_ArchiveWrite(benchmark::State& state) {
     const std::size_t chunk = (std::size_t{rig->session().message_size()} - hostlink::kHeaderLength - 1) / 2;
@@ -182,6 +262,8 @@ BENCHMARK(BM_PlainGet)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.
 BENCHMARK(BM_Get)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(BM_PlainPut)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(BM_Put)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_PlainGetDecodeWrite)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_PlainPutReadEncode)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(BM_ArchiveWrite)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 
 std::string fixture() {
@@ -240,6 +322,10 @@ int main(int argc, char** argv) {
                                "<=", 1.20);
     kestra::bench::print_ratio("put of 16 MiB / plain exchange of the same frames, medians", ratio("put", "plain_put"),
                                "<=", 1.20);
+    kestra::bench::print_ratio("get / plain exchange that also decodes and writes the bytes, medians",
+                               ratio("get", "plain_get_work"), "<=", 1.20);
+    kestra::bench::print_ratio("put / plain exchange that also reads and encodes the bytes, medians",
+                               ratio("put", "plain_put_work"), "<=", 1.20);
     // Writing must be a small part of the get, or the line would wait for the disk.
     kestra::bench::print_ratio("archive writing alone / get of 16 MiB, medians", ratio("write", "get"), "<=", 0.20);
     std::printf("NOTE 16 MiB: get %.0f ms (plain %.0f ms), put %.0f ms (plain %.0f ms), archive writing %.0f ms; "
