@@ -2,6 +2,7 @@
 // host files. A transfer is one connection's business, so its progress lives in that connection's session.
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -117,11 +118,17 @@ void get_data(RequestContext& context, int code, Reply& reply) {
     const auto count = static_cast<std::size_t>(n);
     std::vector<std::uint8_t> bytes(count);
     host_file_bytes(t->file, t->done, count, bytes.data());
+    // Both digits of a byte from one lookup.
+    static const std::array<std::array<char, 2>, 256> pairs = [] {
+        std::array<std::array<char, 2>, 256> table{};
+        for (std::size_t b = 0; b < table.size(); ++b) table[b] = {kHexDigits[b >> 4], kHexDigits[b & 0x0F]};
+        return table;
+    }();
     std::string hex(2 * count, '\0');
     char* p = hex.data();
     for (const std::uint8_t b : bytes) {
-        *p++ = kHexDigits[b >> 4];
-        *p++ = kHexDigits[b & 0x0F];
+        std::memcpy(p, pairs[b].data(), 2);
+        p += 2;
     }
     t->done += n;
     if (t->done >= t->size) t.reset();
