@@ -68,7 +68,8 @@ bool hex_decode(std::string_view digits, std::vector<std::uint8_t>& out) {
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint8_t hi = in[2 * i];
         const std::uint8_t lo = in[2 * i + 1];
-        bad |= static_cast<std::uint8_t>(!(is_hex_digit(hi) & is_hex_digit(lo)));
+        // Integer and, not &&, so both digits are tested without a branch.
+        bad |= static_cast<std::uint8_t>(1u ^ (static_cast<unsigned>(is_hex_digit(hi)) & static_cast<unsigned>(is_hex_digit(lo))));
         p[i] = static_cast<std::uint8_t>((digit_value(hi) << 4) | digit_value(lo));
     }
     if (bad != 0) {
