@@ -1,5 +1,6 @@
 // Commands on the tree of configuration files: list, add, rename, delete, move, copy, save, and the environment
 // command.
+#include <functional>
 #include <ostream>
 
 #include "cli/arg_parser.h"
@@ -69,6 +70,17 @@ void print_file(CliContext& ctx, std::uint32_t number, const std::string& name) 
         ctx.out << number << " " << name << "\n";
 }
 
+// Logs in, reads the configuration-file tree and runs the command on it.
+int with_tree(CliContext& ctx,
+              const std::function<int(hostlink::CHostSession&, CConfigClient&, CServerNode&)>& run) {
+    return with_host(ctx, [&](hostlink::CHostSession& session) {
+        CConfigClient client(session);
+        CServerNode root;
+        if (int s = read_config_tree(ctx, session, client, root); s != kExitOk) return s;
+        return run(session, client, root);
+    });
+}
+
 int run_files(CliContext& ctx, std::span<const std::string> args) {
     ArgParser parser(args);
     std::vector<std::string> rest;
@@ -95,10 +107,7 @@ int run_add_file(CliContext& ctx, std::span<const std::string> args) {
     std::vector<std::string> rest;
     int status = kExitOk;
     if (!positionals(ctx, parser, 1, "add-file", rest, status)) return status;
-    return with_host(ctx, [&](hostlink::CHostSession& session) {
-        CConfigClient client(session);
-        CServerNode root;
-        if (int s = read_config_tree(ctx, session, client, root); s != kExitOk) return s;
+    return with_tree(ctx, [&](hostlink::CHostSession& session, CConfigClient& client, CServerNode& root) {
         CServerNode* parent = parent_arg ? resolve_config_file(ctx, root, *parent_arg, true) : &root;
         if (parent == nullptr) return kExitFailure;
         std::string name = upper(rest[0]);
@@ -117,10 +126,7 @@ int run_rename_file(CliContext& ctx, std::span<const std::string> args) {
     std::vector<std::string> rest;
     int status = kExitOk;
     if (!positionals(ctx, parser, 2, "rename-file", rest, status)) return status;
-    return with_host(ctx, [&](hostlink::CHostSession& session) {
-        CConfigClient client(session);
-        CServerNode root;
-        if (int s = read_config_tree(ctx, session, client, root); s != kExitOk) return s;
+    return with_tree(ctx, [&](hostlink::CHostSession& session, CConfigClient& client, CServerNode& root) {
         CServerNode* node = resolve_config_file(ctx, root, rest[0]);
         if (node == nullptr) return kExitFailure;
         std::string name = upper(configsvc::trim_config_file_name(rest[1]));
@@ -139,10 +145,7 @@ int run_delete_file(CliContext& ctx, std::span<const std::string> args) {
     std::vector<std::string> rest;
     int status = kExitOk;
     if (!positionals(ctx, parser, 1, "delete-file", rest, status)) return status;
-    return with_host(ctx, [&](hostlink::CHostSession& session) {
-        CConfigClient client(session);
-        CServerNode root;
-        if (int s = read_config_tree(ctx, session, client, root); s != kExitOk) return s;
+    return with_tree(ctx, [&](hostlink::CHostSession& session, CConfigClient& client, CServerNode& root) {
         CServerNode* node = resolve_config_file(ctx, root, rest[0]);
         if (node == nullptr) return kExitFailure;
         if (configsvc::delete_config(client, number_of(*node), !keep) != hostlink::kSuccess)
@@ -156,10 +159,7 @@ int run_move_file(CliContext& ctx, std::span<const std::string> args) {
     std::vector<std::string> rest;
     int status = kExitOk;
     if (!positionals(ctx, parser, 2, "move-file", rest, status)) return status;
-    return with_host(ctx, [&](hostlink::CHostSession& session) {
-        CConfigClient client(session);
-        CServerNode root;
-        if (int s = read_config_tree(ctx, session, client, root); s != kExitOk) return s;
+    return with_tree(ctx, [&](hostlink::CHostSession& session, CConfigClient& client, CServerNode& root) {
         CServerNode* node = resolve_config_file(ctx, root, rest[0]);
         if (node == nullptr) return kExitFailure;
         CServerNode* parent = resolve_config_file(ctx, root, rest[1], true);
@@ -177,10 +177,7 @@ int run_copy_file(CliContext& ctx, std::span<const std::string> args) {
     std::vector<std::string> rest;
     int status = kExitOk;
     if (!positionals(ctx, parser, 3, "copy-file", rest, status)) return status;
-    return with_host(ctx, [&](hostlink::CHostSession& session) {
-        CConfigClient client(session);
-        CServerNode root;
-        if (int s = read_config_tree(ctx, session, client, root); s != kExitOk) return s;
+    return with_tree(ctx, [&](hostlink::CHostSession& session, CConfigClient& client, CServerNode& root) {
         CServerNode* node = resolve_config_file(ctx, root, rest[0]);
         if (node == nullptr) return kExitFailure;
         CServerNode* parent = resolve_config_file(ctx, root, rest[1], true);

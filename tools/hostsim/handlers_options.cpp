@@ -193,20 +193,26 @@ bool program_taken(const ConfigFile& file, const std::string& program, int excep
     });
 }
 
+// N(3) count, the entries (each after its N(3) app number for a modify), then ".": the body after the reference.
+bool read_app_entries(BodyReader& r, bool numbered, std::vector<Application>& apps) {
+    int count = 0;
+    r.number(3, count);
+    for (int i = 0; i < count && r.ok(); ++i) {
+        Application app;
+        if (numbered) r.number(3, app.number);
+        if (!read_app_entry(r, app)) return false;
+        apps.push_back(std::move(app));
+    }
+    return r.dot() && r.at_end();
+}
+
 void handle_add_apps(RequestContext& context, std::string_view body, Reply& reply) {
     std::lock_guard lock(context.host.mutex);
     BodyReader r(body);
     ConfigFile* file = open_file_from_body(context, r, reply);
     if (file == nullptr) return;
-    int count = 0;
-    r.number(3, count);
     std::vector<Application> apps;
-    for (int i = 0; i < count && r.ok(); ++i) {
-        Application app;
-        if (!read_app_entry(r, app)) return reply.refuse(3, kInvalidRequest);
-        apps.push_back(std::move(app));
-    }
-    if (!r.dot() || !r.at_end() || count == 0) return reply.refuse(3, kInvalidRequest);
+    if (!read_app_entries(r, false, apps) || apps.empty()) return reply.refuse(3, kInvalidRequest);
     // The whole message is taken or none of it.
     std::set<int> used;
     for (const Application& a : file->applications) used.insert(a.number);
@@ -233,16 +239,8 @@ void handle_modify_apps(RequestContext& context, std::string_view body, Reply& r
     BodyReader r(body);
     ConfigFile* file = open_file_from_body(context, r, reply);
     if (file == nullptr) return;
-    int count = 0;
-    r.number(3, count);
     std::vector<Application> apps;
-    for (int i = 0; i < count && r.ok(); ++i) {
-        Application app;
-        r.number(3, app.number);
-        if (!read_app_entry(r, app)) return reply.refuse(3, kInvalidRequest);
-        apps.push_back(std::move(app));
-    }
-    if (!r.dot() || !r.at_end()) return reply.refuse(3, kInvalidRequest);
+    if (!read_app_entries(r, true, apps)) return reply.refuse(3, kInvalidRequest);
     for (const Application& app : apps) {
         if (find_app(*file, app.number) == nullptr) return reply.refuse(3, kAppNotFound);
         if (program_taken(*file, app.program, app.number)) return reply.refuse(3, kDuplicateProgram);

@@ -215,18 +215,32 @@ void handle_modify_tables(RequestContext& context, std::string_view body, Reply&
     reply.ok();
 }
 
+// The body of 23 and 55: N(4) file reference, N(4) table number. Refuses what is missing or unknown.
+const Table* table_to_load(RequestContext& context, std::string_view body, Reply& reply, int& reference,
+                           int& number, bool join_only) {
+    BodyReader r(body);
+    std::vector<Table>* tables = working_tables_from_body(context, r, reply, &reference);
+    if (tables == nullptr) return nullptr;
+    r.number(4, number);
+    if (!r.ok() || !r.at_end()) {
+        reply.refuse(3, kBadRequest);
+        return nullptr;
+    }
+    const Table* t = find_table(*tables, number);
+    if (t == nullptr || (join_only && !t->join)) {
+        reply.refuse(3, kTableNotFound);
+        return nullptr;
+    }
+    return t;
+}
+
 // --- 23 load table ---
 void handle_load_table(RequestContext& context, std::string_view body, Reply& reply) {
     std::lock_guard lock(context.host.mutex);
-    BodyReader r(body);
     int reference = 0;
-    std::vector<Table>* tables = working_tables_from_body(context, r, reply, &reference);
-    if (tables == nullptr) return;
     int number = 0;
-    r.number(4, number);
-    if (!r.ok() || !r.at_end()) return reply.refuse(3, kBadRequest);
-    const Table* t = find_table(*tables, number);
-    if (t == nullptr) return reply.refuse(3, kTableNotFound);
+    const Table* t = table_to_load(context, body, reply, reference, number, false);
+    if (t == nullptr) return;
     const int handle = load_table_handle(context, reference, number, *t);
     if (handle == 0) return reply.refuse(3, kNoHandles);
     BodyWriter w;
@@ -326,15 +340,10 @@ void handle_modify_join_header(RequestContext& context, std::string_view body, R
 // --- 55 load join table ---
 void handle_load_join(RequestContext& context, std::string_view body, Reply& reply) {
     std::lock_guard lock(context.host.mutex);
-    BodyReader r(body);
     int reference = 0;
-    std::vector<Table>* tables = working_tables_from_body(context, r, reply, &reference);
-    if (tables == nullptr) return;
     int number = 0;
-    r.number(4, number);
-    if (!r.ok() || !r.at_end()) return reply.refuse(3, kBadRequest);
-    const Table* t = find_table(*tables, number);
-    if (t == nullptr || !t->join) return reply.refuse(3, kTableNotFound);
+    const Table* t = table_to_load(context, body, reply, reference, number, true);
+    if (t == nullptr) return;
     std::vector<std::string> entries;
     for (const JoinMember& m : t->members) {
         BodyWriter w;
