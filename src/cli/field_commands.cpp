@@ -25,7 +25,7 @@ using model::CConfigFile;
 using model::CConfigTable;
 using model::FieldKind;
 
-constexpr std::size_t kMaxFieldName = 29;
+constexpr std::size_t kMaxFieldName = model::kFieldNameMax;
 
 int host_failed(CliContext& ctx, CConfigClient& client) {
     print_diagnostics(ctx, client.session());

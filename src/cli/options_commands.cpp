@@ -25,12 +25,12 @@ using model::CConfigLimits;
 using model::CGlobalOptions;
 using model::CPcApplication;
 
-constexpr std::size_t kMaxUsercode = 17;
-constexpr std::size_t kMaxAppNameOption = 17;
-constexpr std::size_t kMaxTranslation = 19;
-constexpr std::size_t kMaxGuardfile = 255;
+constexpr std::size_t kMaxUsercode = model::kUsercodeMax;
+constexpr std::size_t kMaxAppNameOption = 17;  // the dialog's control, shorter than the record
+constexpr std::size_t kMaxTranslation = model::kTranslationMax;
+constexpr std::size_t kMaxGuardfile = model::kGuardfileMax;
 constexpr std::size_t kMaxDescription = 999;
-constexpr std::size_t kMaxProgramName = 16;
+constexpr std::size_t kMaxProgramName = 16;  // the dialog refuses 17 or more
 
 // --- wording of the configuration view ---
 

@@ -20,8 +20,8 @@ using configsvc::CPendingUnloadList;
 using model::CConfigFile;
 using model::CConfigTable;
 
-constexpr std::size_t kMaxTableName = 29;
-constexpr std::size_t kMaxWhere = 255;
+constexpr std::size_t kMaxTableName = model::kTableNameMax;
+constexpr std::size_t kMaxWhere = model::kWhereConditionMax;
 
 using model::equal_ignoring_case;
 

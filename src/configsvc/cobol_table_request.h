@@ -33,10 +33,10 @@ inline constexpr int kCobolSourceControl = 1171;
 inline constexpr int kCobolTargetControl = 1047;
 inline constexpr int kCobolDataFileControl = 1048;
 
-inline constexpr std::size_t kCobolTableNameMax = 29;
+inline constexpr std::size_t kCobolTableNameMax = model::kTableNameMax;
 inline constexpr std::size_t kSequenceTargetDigits = 6;
 // The longest target a table can keep as its database.
-inline constexpr std::size_t kCobolTargetMax = 17;
+inline constexpr std::size_t kCobolTargetMax = model::kDatabaseNameMax;
 
 // The dataset every table over a COBOL record carries.
 inline constexpr const char* kCobolDataset = "STYLE";

@@ -78,9 +78,10 @@ bool read_field(ReplyReader& r, CConfigField& f) {
     if (r.failed()) return false;
     // A field whose alias comes empty is called by its host name.
     if (name.empty()) name = host_name;
-    if (!f.host_name.assign(host_name) || !f.name.assign(name) || !f.base_field.assign(base_field) ||
-        !f.expression.assign(expression))
-        return false;
+    f.host_name.assign(host_name);
+    f.name.assign(name);
+    f.base_field.assign(base_field);
+    f.expression.assign(expression);
     f.mark_loaded();
     return true;
 }

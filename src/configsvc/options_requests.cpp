@@ -244,7 +244,7 @@ std::int16_t get_app_info(CConfigClient& client, const model::CConfigFile& file,
             tables.push_back(std::move(table));
         }
     }
-    model::BoundedText<19> program_name;
+    model::WireText program_name;
     if (r.failed() || !program_name.assign(name)) return bad_reply(client, kAppInfoFailure);
     client.done();
     app.program_name = program_name;

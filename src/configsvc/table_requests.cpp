@@ -173,7 +173,7 @@ std::int16_t get_table_list(CConfigClient& client, CPendingUnloadList& pending, 
             list.fail_entry();
             break;
         }
-        table->name.assign(name, model::TextFit::cut);
+        table->name.assign(name);
         file.tables.push_back(std::move(table));
     }
     const bool failed = list.failed();
@@ -335,15 +335,15 @@ std::int16_t load_table(CConfigClient& client, std::uint32_t file_reference, CCo
     }
     client.done();
     table.table_handle = static_cast<std::int32_t>(handle);
-    table.name.assign(name, model::TextFit::cut);
+    table.name.assign(name);
     table.table_option = static_cast<std::int32_t>(option);
     table.update_allowed = update_allowed;
     table.return_groups = return_groups;
-    table.database.assign(database, model::TextFit::cut);
-    table.dataset.assign(dataset, model::TextFit::cut);
-    table.set.assign(set, model::TextFit::cut);
-    table.description_file.assign(description_file, model::TextFit::cut);
-    table.where_condition.assign(where, model::TextFit::cut);
+    table.database.assign(database);
+    table.dataset.assign(dataset);
+    table.set.assign(set);
+    table.description_file.assign(description_file);
+    table.where_condition.assign(where);
     table.loaded = true;
     return hostlink::kSuccess;
 }
@@ -456,7 +456,7 @@ std::int16_t load_sets(CConfigClient& client, CConfigTable& table) {
             list.fail_entry();
             break;
         }
-        set->set_name.assign(name, model::TextFit::cut);
+        set->set_name.assign(name);
         table.sets.push_back(std::move(set));
     }
     const bool failed = list.failed();
@@ -532,17 +532,17 @@ std::int16_t load_join_table(CConfigClient& client, std::uint32_t file_reference
             field->kind = static_cast<std::int32_t>(r.number(1));
             if (field->kind == model::JoinFieldKind::field) field->member_number = static_cast<std::int32_t>(r.number(4));
             r.text(value);
-            field->field.assign(name, model::TextFit::cut);
-            field->value.assign(value, model::TextFit::cut);
+            field->field.assign(name);
+            field->value.assign(value);
             member->join_fields.push_back(std::move(field));
         }
         if (r.failed()) {
             list.fail_entry();
             break;
         }
-        member->sub_table.assign(sub_table, model::TextFit::cut);
-        member->where_condition.assign(where, model::TextFit::cut);
-        member->set.assign(set, model::TextFit::cut);
+        member->sub_table.assign(sub_table);
+        member->where_condition.assign(where);
+        member->set.assign(set);
         table.members.push_back(std::move(member));
     }
     const bool failed = list.failed();

@@ -14,7 +14,7 @@
 
 namespace kestra::configsvc {
 
-inline constexpr std::size_t kMaxTableNameLength = 29;
+inline constexpr std::size_t kMaxTableNameLength = model::kTableNameMax;
 inline constexpr const char* kTableNameTooLong = "*** Table name length cannot exceed 29 characters ***";
 inline constexpr const char* kDuplicateTableNameText = "*** Duplicate table name ***";
 inline constexpr const char* kEmptyTableNameText = "*** You must enter a table name ***";

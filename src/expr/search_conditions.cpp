@@ -155,7 +155,9 @@ bool store_join_value(model::CConfigFile& file, model::CConfigTable& join, std::
 
 WhereStoreResult store_table_where(model::CConfigTable& table, std::string_view text) {
     if (table.where_condition == text) return WhereStoreResult::unchanged;
-    if (!table.where_condition.assign(text)) return WhereStoreResult::too_long;
+    // A condition loaded longer is kept as it came; a new one is held to what the edit control takes.
+    if (text.size() > model::kWhereConditionMax) return WhereStoreResult::too_long;
+    table.where_condition.assign(text);
     return WhereStoreResult::stored;
 }
 

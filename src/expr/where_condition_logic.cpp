@@ -4,7 +4,7 @@
 
 namespace kestra::expr {
 
-WhereConditionLogic::WhereConditionLogic(std::string text) : text_(std::move(text)) { Reset(); }
+WhereConditionLogic::WhereConditionLogic(std::string text) : text_(std::move(text)), opened_with_(text_) { Reset(); }
 
 const char* WhereConditionLogic::ButtonText(Button button) {
     static const char* const kTexts[kButtonCount] = {"(", ")", " AND ", " OR ", "+", "-", " NOT ", "=", "<>",
@@ -32,7 +32,7 @@ void WhereConditionLogic::Press(Button button) {
 }
 
 bool WhereConditionLogic::Accept(std::string& result) {
-    if (text_.size() > kMaxLength) {
+    if (text_.size() > kMaxLength && text_ != opened_with_) {
         message_ = "**The where condition may not be longer than 255 characters**";
         return false;
     }

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+#include "model/text_limits.h"
+
 namespace kestra::expr {
 
 // The Table Where Condition window without the window: the text is typed freely or built with operator buttons and
@@ -14,8 +16,8 @@ public:
         kGreaterEqual, kLessEqual, kTimes, kDivide, kComma, kConcat, kButtonCount,
     };
 
-    // The longest where condition a table record holds.
-    static constexpr std::size_t kMaxLength = 255;
+    // The longest where condition the administrator may type.
+    static constexpr std::size_t kMaxLength = model::kWhereConditionMax;
 
     explicit WhereConditionLogic(std::string text = {});
 
@@ -33,8 +35,8 @@ public:
     int kind() const { return kind_; }
     int paren() const { return paren_; }
 
-    // OK: the text as typed. A text longer than the record holds is refused with a message and the window stays
-    // open, so nothing is cut behind the user's back.
+    // OK: the text as typed. A changed text longer than may be typed is refused with a message and the window
+    // stays open, so nothing is cut behind the user's back; the text the window opened with passes as it came.
     bool Accept(std::string& result);
     const std::string& message() const { return message_; }
 
@@ -42,6 +44,7 @@ private:
     void Reset();
 
     std::string text_;
+    std::string opened_with_;
     int state_ = 0;
     int kind_ = 2;
     int paren_ = 0;

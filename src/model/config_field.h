@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "model/bounded_text.h"
+#include "model/text_limits.h"
 
 namespace kestra::model {
 
@@ -45,8 +46,8 @@ public:
     // Empty when the field is no date or time, or its format index is outside its table.
     std::string_view date_format_text() const;
 
-    BoundedText<29> name;  // unique within the table regardless of case
-    BoundedText<29> host_name;
+    WireText name;  // unique within the table regardless of case; typed at most kFieldNameMax
+    WireText host_name;
     std::int32_t tblfieldnum = 0;  // 4 digits; 0 until the host assigns one
     bool update_allowed = false;
     bool visible = true;
@@ -59,8 +60,8 @@ public:
     std::int32_t offset_value = 0;                // 4 digits, as the administrator entered it
     bool offset_in_characters = false;            // 1 "Chars", 0 "Digits"
     bool offset_from_start = false;               // 1 "Start", 0 "End"
-    BoundedText<31> base_field;                   // empty: the record itself
-    BoundedText<255> expression;                  // calculated fields
+    WireText base_field;                          // empty: the record itself
+    WireText expression;                          // calculated fields
     std::int32_t data_type_code = 0;              // 2 digits
     bool bModified = true;
     bool name_changed = false;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/bounded_text.h"
+#include "model/text_limits.h"
 #include "model/config_field.h"
 #include "model/join_member.h"
 #include "model/table_set.h"
@@ -26,7 +27,7 @@ public:
     // What unloading drops: fields, cut fields, sets and members, and the three loaded flags.
     void clear_loaded_details();
 
-    BoundedText<29> name;  // unique within the file
+    WireText name;  // unique within the file; typed names at most kTableNameMax
     std::int32_t table_number = 0;  // 4 digits; 0 until the host assigns one
     std::int32_t table_option = 0;  // 5 digits, kept and sent back as received
     std::int32_t table_handle = 1;  // 4 digits, from the load request
@@ -38,11 +39,11 @@ public:
     bool join_table = false;
     std::vector<std::unique_ptr<CConfigField>> fields;
     std::vector<std::unique_ptr<CConfigField>> cut_fields;  // deleted on the host by the next delete-fields request
-    BoundedText<255> where_condition;
+    WireText where_condition;  // typed at most kWhereConditionMax
     bool over_a_set = false;
     WireText dataset;
-    BoundedText<17> set;
-    BoundedText<17> database;
+    WireText set;       // typed at most kSetNameMax
+    WireText database;  // typed at most kDatabaseNameMax
     WireText description_file;
     bool changed = false;
     std::vector<std::unique_ptr<CTableSet>> sets;

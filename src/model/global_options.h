@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "model/bounded_text.h"
+#include "model/text_limits.h"
 
 namespace kestra::model {
 
@@ -36,12 +37,12 @@ struct CGlobalOptions {
     bool hide_fields = false;          // 0 show by default, 1 hide by default
     std::int32_t security_type = SecurityType::private_;
     std::int32_t security_use = SecurityUse::out;
-    BoundedText<255> guardfile;
+    WireText guardfile;
     std::int32_t program_security = ProgramSecurity::none;
-    BoundedText<17> usercode;     // empty: the default usercode
-    BoundedText<19> app_name;     // empty: none
+    WireText usercode;     // empty: the default usercode
+    WireText app_name;     // empty: none
     std::int32_t priority = 0;    // 2 digits; 0: the default priority
-    BoundedText<19> translation;  // empty: no translation
+    WireText translation;  // empty: no translation
 };
 
 }  // namespace kestra::model

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/bounded_text.h"
+#include "model/text_limits.h"
 #include "model/config_limits.h"
 #include "model/config_table.h"
 
@@ -19,7 +20,7 @@ public:
     virtual ~CPcApplication() = default;
 
     std::int32_t app_number = 0;  // 3 digits; 0 until the host assigns one
-    BoundedText<19> program_name;
+    WireText program_name;
     bool update_allowed = false;
     bool local_limits = false;  // 0: the file's global limits apply
     bool table_list = false;    // 1: the application carries its own table list

@@ -117,6 +117,29 @@ TEST_F(FieldRequestTest, FieldListReadsEveryKindAndNamesAnUnnamedFieldByItsHostN
     EXPECT_EQ(sent_count(), 1u);
 }
 
+// Names longer than a person may type exist on the host: they load whole, and a change that does not rename the
+// field leaves them alone; a user-defined field's base field and a calculation are held whole too.
+TEST_F(FieldRequestTest, LongHostNamesAliasesAndBaseFieldsLoadWhole) {
+    const std::string host_name(35, 'H'), alias(41, 'A'), base(40, 'B'), expression(300, '1');
+    queue(25, "0" "0003"
+              "0001" "035" + host_name + "041" + alias + "0" "0" "1" "0" "04" "0000" "0010"
+              "0002" "004PART" "000" "0" "1" "1" "04" "0004" "0006" "0002" "1" "0" "040" + base +
+              "0003" "000" "004CALC" "0" "2" "23" "0008" "02" "300" + expression);
+    ASSERT_EQ(get_field_list(client, table), 0) << last_text();
+    ASSERT_EQ(table.fields.size(), 3u);
+    EXPECT_EQ(table.fields[0]->host_name.str(), host_name);
+    EXPECT_EQ(table.fields[0]->name.str(), alias);
+    EXPECT_EQ(table.find_field(alias), table.fields[0].get());
+    EXPECT_EQ(table.fields[1]->base_field.str(), base);
+    EXPECT_EQ(table.fields[2]->expression.str(), expression);
+
+    table.fields[0]->update_allowed = false;
+    table.fields[0]->bModified = true;
+    queue(26, "0");
+    ASSERT_EQ(change_fields(client, table), 0);
+    EXPECT_EQ(sent(1), "0005" "0001" "0001" "000" "0" "0");
+}
+
 TEST_F(FieldRequestTest, AReceiveErrorLeavesFieldsLoadedClearAndKeepsWhatWasRead) {
     queue(25, "0" "0003" "0001" "001A" "000" "0" "0" "1" "0" "04" "0000" "0010");
     queue(25, "0002" "001B" "000" "0" "0" "1" "0" "04" "0010" "99");  // cut short inside its length

@@ -79,7 +79,7 @@ TEST_F(OptionsRequestTest, GlobalOptionsGoBackInWireOrderAsStored) {
                        "004MYAP" "1");
 }
 
-TEST_F(OptionsRequestTest, AShortOrOverlongGlobalReplyLeavesTheModelAlone) {
+TEST_F(OptionsRequestTest, AShortGlobalReplyLeavesTheModelAlone) {
     file.global_options.usercode.assign("KEEP");
     queue(30, "0" "000" "003PAY" "000" "40");
     EXPECT_EQ(get_global(client, file), -1);
@@ -87,10 +87,20 @@ TEST_F(OptionsRequestTest, AShortOrOverlongGlobalReplyLeavesTheModelAlone) {
     EXPECT_EQ(last_index(), kestra::hostlink::kSqlLinkFailure);
     EXPECT_EQ(last_text(), prefixed(kGetGlobalFailure));
 
-    // A usercode longer than the 17 characters a usercode has.
-    queue(30, "0" "000" "018ABCDEFGHIJKLMNOPQR" "000" "00" "00" "00" "0000" "0" "0" "2" "0" "000");
-    EXPECT_EQ(get_global(client, file), -1);
-    EXPECT_EQ(file.global_options.usercode.str(), "KEEP");
+}
+
+// The host's texts are kept whole, even past what the dialogs let a person type, and go back unchanged.
+TEST_F(OptionsRequestTest, GlobalTextsLongerThanTheDialogsAllowAreKeptWholeAndSentBack) {
+    queue(30, "0" "000" "018ABCDEFGHIJKLMNOPQR" "020TRANSLATION-TWENTY-X" "00" "00" "00" "0000" "0" "0" "2" "0" "000"
+              "0" "021APPLICATION-NAME-21-X" "0");
+    ASSERT_EQ(get_global(client, file), 0) << last_text();
+    EXPECT_EQ(file.global_options.usercode.str(), "ABCDEFGHIJKLMNOPQR");
+    EXPECT_EQ(file.global_options.translation.str(), "TRANSLATION-TWENTY-X");
+    EXPECT_EQ(file.global_options.app_name.str(), "APPLICATION-NAME-21-X");
+    queue(31, "0");
+    ASSERT_EQ(put_global(client, file), 0) << last_text();
+    EXPECT_NE(sent(1).find("018ABCDEFGHIJKLMNOPQR020TRANSLATION-TWENTY-X"), std::string::npos) << sent(1);
+    EXPECT_NE(sent(1).find("021APPLICATION-NAME-21-X"), std::string::npos) << sent(1);
 }
 
 TEST_F(OptionsRequestTest, ADescriptionThatCannotBeSentIsRefusedBeforeSending) {
@@ -311,6 +321,14 @@ TEST_F(OptionsRequestTest, AppListContinuesAndEndsOnAReceiveErrorWithMinusOne) {
     EXPECT_EQ(get_app_list(client, file), -1);
     EXPECT_EQ(file.applications.size(), 1u);
     EXPECT_EQ(last_text(), prefixed(kAppListReceiveError));
+}
+
+TEST_F(OptionsRequestTest, AProgramNameLongerThanTheDialogAllowsIsListedWhole) {
+    const std::string name = "A-PROGRAM-NAME-OF-24.EXE";
+    queue(39, "0" "001" "004" "024" + name + "1");
+    ASSERT_EQ(get_app_list(client, file), 0) << last_text();
+    ASSERT_EQ(file.applications.size(), 1u);
+    EXPECT_EQ(file.applications[0]->program_name.str(), name);
 }
 
 TEST_F(OptionsRequestTest, DeleteAppsSplitsNumbersByRoom) {

@@ -251,6 +251,19 @@ TEST(WhereCondition, TooLongTextIsRefusedNotCut) {
     EXPECT_FALSE(w.message().empty());
 }
 
+// A condition the host holds longer than may be typed passes OK unchanged; once edited, the limit applies.
+TEST(WhereCondition, ALongerLoadedConditionPassesUntilItIsChanged) {
+    const std::string loaded(300, 'L');
+    WhereConditionLogic w(loaded);
+    std::string result;
+    EXPECT_TRUE(w.Accept(result));
+    EXPECT_EQ(result, loaded);
+    w.Press(WhereConditionLogic::kAnd);
+    EXPECT_FALSE(w.Accept(result));
+    w.SetText(loaded);
+    EXPECT_TRUE(w.Accept(result));
+}
+
 TEST(ExpressionEdit, TitleAndLabel) {
     CExpressionParser cond("a = 1", kTypeBoolean);
     ExpressionEditLogic c(cond);

@@ -208,6 +208,12 @@ TEST(TableWhere, StoreRefusesWhatTheRecordCannotHold) {
     EXPECT_EQ(store_table_where(t, std::string(255, 'X')), WhereStoreResult::stored);
     EXPECT_EQ(store_table_where(t, std::string(256, 'Y')), WhereStoreResult::too_long);
     EXPECT_EQ(t.where_condition.str(), std::string(255, 'X'));
+
+    // A condition loaded longer is kept whole; storing it unchanged is no change.
+    const std::string loaded(400, 'H');
+    t.where_condition.assign(loaded);
+    EXPECT_EQ(store_table_where(t, loaded), WhereStoreResult::unchanged);
+    EXPECT_EQ(t.where_condition.str(), loaded);
 }
 
 }  // namespace

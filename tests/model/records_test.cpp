@@ -9,35 +9,39 @@ namespace kestra::model {
 namespace {
 
 TEST(BoundedText, RefusesOrCutsWhatDoesNotFit) {
-    CConfigTable table;
-    const std::string fits(255, 'w');
-    EXPECT_TRUE(table.where_condition.assign(fits));
-    EXPECT_EQ(table.where_condition.size(), 255u);
+    BoundedText<5> text;
+    EXPECT_TRUE(text.assign("abcde"));
+    EXPECT_FALSE(text.assign("abcdef"));
+    EXPECT_EQ(text.str(), "abcde");  // the old value stays
 
-    EXPECT_FALSE(table.where_condition.assign(fits + "x"));
-    EXPECT_EQ(table.where_condition.str(), fits);  // the old value stays
+    EXPECT_FALSE(text.assign("vwxyz!", TextFit::cut));
+    EXPECT_EQ(text.str(), "vwxyz");
 
-    EXPECT_FALSE(table.where_condition.assign(std::string(300, 'c'), TextFit::cut));
-    EXPECT_EQ(table.where_condition.str(), std::string(255, 'c'));
-
-    EXPECT_TRUE(table.where_condition.assign(""));
-    EXPECT_TRUE(table.where_condition.empty());
+    EXPECT_TRUE(text.assign(""));
+    EXPECT_TRUE(text.empty());
 }
 
-TEST(BoundedText, FieldLimitsAreThoseOfTheRecords) {
+// What the host sends comes back unchanged, so every record text holds anything the wire can carry; the typed
+// maxima are the commands' and dialogs' business.
+TEST(BoundedText, RecordTextsHoldWhateverTheWireCarries) {
+    const std::string longest(kMaxWireText, 'x');
+    CConfigTable table;
+    for (WireText* t : {&table.name, &table.where_condition, &table.set, &table.database, &table.dataset,
+                        &table.description_file}) {
+        EXPECT_TRUE(t->assign(longest));
+        EXPECT_FALSE(t->assign(longest + "y"));
+        EXPECT_EQ(t->str(), longest);
+    }
     CConfigField field;
-    EXPECT_TRUE(field.name.assign(std::string(29, 'N')));
-    EXPECT_FALSE(field.name.assign(std::string(30, 'N')));
-    EXPECT_TRUE(field.base_field.assign(std::string(31, 'B')));
-    EXPECT_FALSE(field.base_field.assign(std::string(32, 'B')));
+    for (WireText* t : {&field.name, &field.host_name, &field.base_field, &field.expression})
+        EXPECT_TRUE(t->assign(longest));
     CGlobalOptions options;
-    EXPECT_TRUE(options.usercode.assign(std::string(17, 'U')));
-    EXPECT_FALSE(options.usercode.assign(std::string(18, 'U')));
-    EXPECT_FALSE(options.translation.assign(std::string(20, 'T')));
-    EXPECT_FALSE(options.guardfile.assign(std::string(256, 'G')));
+    for (WireText* t : {&options.usercode, &options.translation, &options.guardfile, &options.app_name})
+        EXPECT_TRUE(t->assign(longest));
+    CPcApplication app;
+    EXPECT_TRUE(app.program_name.assign(longest));
     CConfigFile file;
-    EXPECT_TRUE(file.description.assign(std::string(999, 'd')));
-    EXPECT_FALSE(file.description.assign(std::string(1000, 'd')));
+    EXPECT_TRUE(file.description.assign(longest));
 }
 
 TEST(RecordDefaults, AsTheHostExpectsThem) {

@@ -247,8 +247,9 @@ Field read_field(const json& j, const std::string& where) {
     require_object(j, where);
     Field f;
     f.number = get_small(j, "number", 0, 0, 9999, where);
-    f.host_name = get_text(j, "host_name", where, 29);
-    f.name = get_text(j, "name", where, 29);
+    // Names the host holds may be longer than a person may type; they are served whole.
+    f.host_name = get_text(j, "host_name", where);
+    f.name = get_text(j, "name", where);
     if (f.host_name.empty() && f.name.empty()) fail(where, "needs a host_name or a name");
     f.kind = read_field_kind(j, where);
     f.visible = get_bool(j, "visible", true, where);
@@ -331,7 +332,7 @@ Table read_table(const json& j, const std::string& where) {
     Table t;
     t.number = get_small(j, "number", 0, 1, 9999, where);
     if (t.number == 0) fail(where, "needs a number from 1 to 9999");
-    t.name = get_text(j, "name", where, 29, true);
+    t.name = get_text(j, "name", where, 999, true);
     t.option = get_small(j, "option", 0, 0, 99999, where);
     t.update_allowed = get_bool(j, "update_allowed", false, where);
     t.return_groups = get_bool(j, "return_groups", false, where);

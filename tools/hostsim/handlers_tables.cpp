@@ -63,10 +63,14 @@ bool read_table_entry(BodyReader& r, Table& t) {
     return r.ok();
 }
 
-// Why a table entry cannot be stored, or nullptr.
-const char* table_entry_problem(const Table& t) {
-    if (!valid_table_name(t.name)) return kInvalidTableName;
-    if (t.database.size() > kMaxShortName || t.set.size() > kMaxShortName) return kBadRequest;
+// Why a table entry cannot be stored, or nullptr. A text sent back as the host holds it passes whatever its
+// length: the limits bind new values only.
+const char* table_entry_problem(const Table& t, const Table* current = nullptr) {
+    const auto kept = [&](const std::string Table::*text) { return current != nullptr && t.*text == current->*text; };
+    if (!kept(&Table::name) && !valid_table_name(t.name)) return kInvalidTableName;
+    if ((!kept(&Table::database) && t.database.size() > kMaxShortName) ||
+        (!kept(&Table::set) && t.set.size() > kMaxShortName))
+        return kBadRequest;
     return nullptr;
 }
 
@@ -198,7 +202,7 @@ void handle_modify_tables(RequestContext& context, std::string_view body, Reply&
     for (const Table& c : changes) {
         Table* t = find_table(after, c.number);
         if (t == nullptr) return reply.refuse(3, kTableNotFound);
-        if (const char* problem = table_entry_problem(c)) return reply.refuse(3, problem);
+        if (const char* problem = table_entry_problem(c, t)) return reply.refuse(3, problem);
         if (name_taken(after, c.name, c.number)) return reply.refuse(3, kDuplicateTableName);
         t->name = c.name;
         t->option = c.option;
@@ -330,7 +334,7 @@ void handle_modify_join_header(RequestContext& context, std::string_view body, R
     if (!r.ok() || !r.at_end() || one != 1) return reply.refuse(3, kBadRequest);
     Table* t = find_table(*tables, number);
     if (t == nullptr || !t->join) return reply.refuse(3, kTableNotFound);
-    if (!valid_table_name(name)) return reply.refuse(3, kInvalidTableName);
+    if (name != t->name && !valid_table_name(name)) return reply.refuse(3, kInvalidTableName);
     if (name_taken(*tables, name, number)) return reply.refuse(3, kDuplicateTableName);
     t->name = std::move(name);
     t->option = option;
