@@ -10,10 +10,12 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,11 +83,40 @@ void free_slot(ConnectionEntry& slot, bool traced) {
 
 // Receives exactly n bytes. 0 on success; otherwise the socket error, or 0 with `closed` set when the peer
 // closed the connection.
-int receive_exact(int fd, char* out, std::size_t n, bool& closed) {
+using Clock = std::chrono::steady_clock;
+
+// Waits until the socket is readable or the deadline has passed; no deadline waits in the read itself. Returns 0
+// when there is something to read, ETIMEDOUT at the deadline, else the wait's error.
+int wait_readable(int fd, const std::optional<Clock::time_point>& deadline) {
+    if (!deadline) return 0;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+        if (left <= 0) return ETIMEDOUT;
+        pollfd p{};
+        p.fd = fd;
+        p.events = POLLIN;
+        const int wait_ms = left > 60000 ? 60000 : static_cast<int>(left);
+        const int ready = ::poll(&p, 1, wait_ms);
+        if (ready > 0) return 0;
+        if (ready < 0 && errno != EINTR) return errno == 0 ? EIO : errno;
+    }
+}
+
+// Reads exactly n bytes. With a deadline, bytes that have not all come by then make ETIMEDOUT: a host that stops
+// in the middle of a frame must not hold the caller for ever.
+int receive_exact(int fd, char* out, std::size_t n, bool& closed,
+                  const std::optional<Clock::time_point>& deadline = std::nullopt) {
     State& s = state();
     closed = false;
     std::size_t got = 0;
     while (got < n) {
+        if (const int waited = wait_readable(fd, deadline); waited != 0) {
+            if (waited == ETIMEDOUT)
+                s.trace.tracef("frame incomplete at the time-out: %zu of %zu bytes", got, n);
+            else
+                s.trace.tracef("error on wait err=%d", waited);
+            return waited;
+        }
         ssize_t r = ::recv(fd, out + got, n - got, 0);
         if (r < 0 && errno == EINTR) continue;
         s.trace.tracef("recv len=%d", static_cast<int>(r));
@@ -336,6 +367,11 @@ std::int16_t get_received_buffer(std::uint8_t connection, char** data, std::uint
         return 1;
     }
 
+    // One deadline covers the whole frame, header and data. A poll-only call (0) that finds a frame begun gives
+    // the rest of it a second to arrive. 255 waits without limit.
+    std::optional<Clock::time_point> deadline;
+    if (timeout != 255) deadline = Clock::now() + std::chrono::seconds(timeout == 0 ? 1 : timeout);
+
     // Waiting without limit is what the blocking read below does anyway; the separate wait is kept where it shows,
     // in the trace, and where it bounds the wait. It cost a system call per reply.
     if (timeout != 255 || s.trace.enabled()) {
@@ -354,7 +390,7 @@ std::int16_t get_received_buffer(std::uint8_t connection, char** data, std::uint
 
     char* buffer = slot->buffer.get();
     bool closed = false;
-    int err = receive_exact(slot->socket, buffer, kFrameHeaderSize, closed);
+    int err = receive_exact(slot->socket, buffer, kFrameHeaderSize, closed, deadline);
     if (err != 0 || closed) {
         s.trace.tracef("error reading header=%d", err);
         slot->broken = true;
@@ -372,7 +408,7 @@ std::int16_t get_received_buffer(std::uint8_t connection, char** data, std::uint
         std::size_t left = n;
         while (left > 0) {
             std::size_t chunk = left < slot->buffer_size ? left : slot->buffer_size;
-            err = receive_exact(slot->socket, buffer, chunk, closed);
+            err = receive_exact(slot->socket, buffer, chunk, closed, deadline);
             if (err != 0 || closed) {
                 s.trace.tracef("read data error=%d", err);
                 slot->broken = true;
@@ -383,7 +419,7 @@ std::int16_t get_received_buffer(std::uint8_t connection, char** data, std::uint
         return 1;
     }
 
-    err = receive_exact(slot->socket, buffer, n, closed);
+    err = receive_exact(slot->socket, buffer, n, closed, deadline);
     if (err != 0 || closed) {
         s.trace.tracef("read data error=%d", err);
         slot->broken = true;

@@ -243,6 +243,17 @@ TEST(FaultE2e, LineDroppedInTheMiddleOfAFrame) {
     expect_closed_cleanly(host);
 }
 
+TEST(FaultE2e, AHostStallingInTheMiddleOfAFrameFailsTheReceiveAtTheTimeOut) {
+    FaultHost host({[](ServerOptions& o) { o.stall_frame_after = kLoginMessages; }, "[timeouts]\nrcv=1\n"});
+    ASSERT_EQ(host.login(), 0) << host.all();
+    model::CServerNode root;
+    EXPECT_EQ(config_list(host.session, root), hl::kError);
+    EXPECT_TRUE(host.has(kReceiveFailure)) << host.all();
+    EXPECT_TRUE(host.has(cs::kConfigListFailure)) << host.all();
+    // The stream is no longer framed: the line stays broken, and closing it (with its draining) does not wait.
+    expect_closed_cleanly(host);
+}
+
 TEST(FaultE2e, LineDroppedInTheMiddleOfAListKeepsTheEntriesRead) {
     // Open and load answered; the field list's first message arrives, then the line goes.
     FaultHost host({[](ServerOptions& o) { o.cut_list_after = kLoginMessages + 2; }, "", 4096, 160});

@@ -3,10 +3,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -302,6 +304,76 @@ TEST_F(ProviderTest, PeerClosingMidFrameBreaksTheConnection) {
     std::uint8_t d = 0;
     EXPECT_EQ(tl::open_connection(&d, "Host", 0), 0);
     EXPECT_EQ(d, c);
+}
+
+// A host that stops in the middle of a frame: the whole frame shares the caller's time-out, after which the
+// stream is no longer framed and the connection stays broken until it is closed.
+TEST_F(ProviderTest, StallInTheHeaderOrTheDataFailsAtTheDeadline) {
+    configure_one("trace=1\r\n");
+    const tl::Table& out = tl::builtin_tables().pc_to_host;
+    struct Case {
+        std::string sent;
+        const char* trace;
+    };
+    for (const Case& stall : {Case{"00", "Tavlink32x1: frame incomplete at the time-out: 2 of 4 bytes"},
+                              Case{"0010abcde", "Tavlink32x1: frame incomplete at the time-out: 5 of 10 bytes"}}) {
+        SCOPED_TRACE(stall.sent);
+        int peer = -1;
+        std::uint8_t c = open_host(peer);
+        std::string bytes = stall.sent;
+        tl::translate_in_place(out, bytes.data(), bytes.size());
+        ASSERT_TRUE(send_all(peer, bytes));
+        char* data = nullptr;
+        std::uint16_t len = 0;
+        EXPECT_EQ(tl::get_received_buffer(c, &data, &len, 1), 1);
+        EXPECT_TRUE(traced(stall.trace));
+        EXPECT_EQ(tl::get_connection_status(c, 0), 1);
+        // What comes late cannot mend it: the frame boundary is lost.
+        std::string rest = "0123456789";
+        tl::translate_in_place(out, rest.data(), rest.size());
+        ASSERT_TRUE(send_all(peer, rest));
+        EXPECT_EQ(tl::get_received_buffer(c, &data, &len, 1), 1);
+        EXPECT_EQ(tl::close_connection(c), 0);
+    }
+}
+
+TEST_F(ProviderTest, FrameArrivingInPiecesWithinTheDeadlineIsWhole) {
+    configure_one();
+    const tl::Table& out = tl::builtin_tables().pc_to_host;
+    for (std::uint8_t timeout : {std::uint8_t{0}, std::uint8_t{5}, std::uint8_t{255}}) {
+        SCOPED_TRACE(timeout);
+        int peer = -1;
+        std::uint8_t c = open_host(peer);
+        std::string first = "00", second = "05hel", third = "lo";
+        for (std::string* piece : {&first, &second, &third}) tl::translate_in_place(out, piece->data(), piece->size());
+        ASSERT_TRUE(send_all(peer, first));
+        std::thread late([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            send_all(peer, second);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            send_all(peer, third);
+        });
+        char* data = nullptr;
+        std::uint16_t len = 0;
+        EXPECT_EQ(tl::get_received_buffer(c, &data, &len, timeout), 0);
+        late.join();
+        EXPECT_EQ(std::string(data, len), "hello");
+        EXPECT_EQ(tl::close_connection(c), 0);
+    }
+}
+
+TEST_F(ProviderTest, NothingWithinTheWaitReturns99AndLeavesTheConnectionWhole) {
+    configure_one();
+    int peer = -1;
+    std::uint8_t c = open_host(peer);
+    char* data = nullptr;
+    std::uint16_t len = 0;
+    EXPECT_EQ(tl::get_received_buffer(c, &data, &len, 1), 99);
+    std::string ok = "0002OK";
+    tl::translate_in_place(tl::builtin_tables().pc_to_host, ok.data(), ok.size());
+    ASSERT_TRUE(send_all(peer, ok));
+    ASSERT_EQ(tl::get_received_buffer(c, &data, &len, 1), 0);
+    EXPECT_EQ(std::string(data, len), "OK");
 }
 
 TEST_F(ProviderTest, SendingToAClosedPeerFailsWithoutSignal) {

@@ -103,7 +103,7 @@ bool HostConnection::run_script_dialogue() {
 }
 
 // Half of the frame's bytes (length digits included) go out; the rest never does.
-bool HostConnection::send_cut_frame(std::string_view message) {
+void HostConnection::send_half_frame(std::string_view message) {
     std::string out(tavlink::kFrameHeaderSize + message.size(), '\0');
     tavlink::encode_frame_header(message.size(), tables_.encode, out.data());
     tavlink::translate(tables_.encode, message.data(), out.data() + tavlink::kFrameHeaderSize, message.size());
@@ -115,16 +115,42 @@ bool HostConnection::send_cut_frame(std::string_view message) {
         if (r <= 0) break;
         sent += static_cast<std::size_t>(r);
     }
+}
+
+bool HostConnection::send_cut_frame(std::string_view message) {
+    send_half_frame(message);
     return false;
 }
 
-bool HostConnection::send_reply(int kind, int code, std::string_view body, int received, const Reply& reply) {
-    if (reply.messages.empty()) return true;
+// Half a frame, then silence with the line kept open: what the PC receives next is read away unanswered until it
+// closes the connection or the server stops (which shuts the socket down).
+bool HostConnection::send_stalled_frame(std::string_view message) {
+    send_half_frame(message);
+    char sink[512];
+    for (;;) {
+        const ssize_t r = ::recv(fd_, sink, sizeof sink, 0);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+    }
+}
+
+bool HostConnection::send_reply(int kind, int code, std::string_view body, int received, const Reply& handled) {
+    if (handled.messages.empty()) return true;
+    // The replies that say nothing: no status digit at all, or a refusal that gives no reason.
+    Reply bare;
+    const bool no_status = options_.no_status_after && received == *options_.no_status_after + 1;
+    const bool bare_refusal = options_.bare_refusal_after && received == *options_.bare_refusal_after + 1;
+    if (no_status || bare_refusal) {
+        log(no_status ? "replying without a status digit" : "refusing without an error record");
+        bare.messages.push_back(no_status ? "" : "2");
+    }
+    const Reply& reply = no_status || bare_refusal ? bare : handled;
     const bool faulty = received > options_.faults_after;
     if (options_.delay_ms > 0 && faulty && !pause(options_.delay_ms)) return false;
     if (options_.foreign && !write_frame(kForeignMessage)) return false;
     const bool cut_frame = options_.cut_frame_after && received == *options_.cut_frame_after + 1;
     const bool cut_list = options_.cut_list_after && received == *options_.cut_list_after + 1;
+    const bool stall_frame = options_.stall_frame_after && received == *options_.stall_frame_after + 1;
     const bool file_data = kind == 2 && (code == 57 || code == 49) && body == "0";
     for (const auto& data : reply.messages) {
         std::string payload = data;
@@ -145,6 +171,10 @@ bool HostConnection::send_reply(int kind, int code, std::string_view body, int r
         if (cut_frame) {
             log("cutting the reply frame short and closing");
             return send_cut_frame(message);
+        }
+        if (stall_frame) {
+            log("stalling in the middle of the reply frame");
+            return send_stalled_frame(message);
         }
         if (options_.overlong_frame && faulty && kind == 2) message.resize(tavlink::kMaxFrameLength, ' ');
         if (!write_frame(message)) return false;

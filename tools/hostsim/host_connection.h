@@ -38,6 +38,8 @@ private:
     bool send_reply(int kind, int code, std::string_view body, int received, const Reply& reply);
     // The fault switches that cut a reply short: false once the connection is to close.
     bool send_cut_frame(std::string_view message);
+    bool send_stalled_frame(std::string_view message);
+    void send_half_frame(std::string_view message);
     void log(const std::string& line) const;
 
     int fd_;

@@ -34,6 +34,10 @@ constexpr const char* kUsage =
     "  --oversize-header         administration replies declare 50 more data bytes than sent\n"
     "  --faults-after N          delay, oversize header and overlong frame spare the first N replies\n"
     "  --cut-frame-after N       answer N requests; send half of the next reply's frame, then close\n"
+    "  --stall-frame-after N     answer N requests; send half of the next reply's frame, then nothing while the\n"
+    "                            connection stays open\n"
+    "  --no-status-after N       answer N requests; the next reply has no data, not even its status digit\n"
+    "  --bare-refusal-after N    answer N requests; the next reply is status \"2\" with no error record\n"
     "  --cut-list-after N        answer N requests; send the first message of the next reply, then close\n"
     "  --overlong-frame          send administration replies in frames of 9999 characters\n"
     "  --extra-file-data         file data replies carry 16 bytes more than the file has\n"
@@ -126,10 +130,16 @@ int parse_command_line(int argc, const char* const* argv, ServerOptions& options
             options.oversize_header = true;
         } else if (arg == "--faults-after") {
             if (!number(0, 1000000, options.faults_after)) return 1;
-        } else if (arg == "--cut-frame-after" || arg == "--cut-list-after") {
+        } else if (arg == "--cut-frame-after" || arg == "--cut-list-after" || arg == "--stall-frame-after") {
             int n = 0;
             if (!number(0, 1000000, n)) return 1;
-            (arg == "--cut-frame-after" ? options.cut_frame_after : options.cut_list_after) = n;
+            (arg == "--cut-frame-after"    ? options.cut_frame_after
+             : arg == "--cut-list-after" ? options.cut_list_after
+                                          : options.stall_frame_after) = n;
+        } else if (arg == "--no-status-after" || arg == "--bare-refusal-after") {
+            int n = 0;
+            if (!number(0, 1000000, n)) return 1;
+            (arg == "--no-status-after" ? options.no_status_after : options.bare_refusal_after) = n;
         } else if (arg == "--overlong-frame") {
             options.overlong_frame = true;
         } else if (arg == "--extra-file-data") {

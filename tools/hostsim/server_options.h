@@ -32,7 +32,10 @@ struct ServerOptions {
     bool oversize_header = false;
     int faults_after = 0;                 // delay, oversize header and overlong frame spare the first N replies
     std::optional<int> cut_frame_after;   // answer N messages; of the next reply send half a frame, then close
+    std::optional<int> stall_frame_after;  // answer N messages; of the next reply send half a frame, then nothing
     std::optional<int> cut_list_after;    // answer N messages; of the next reply send its first message, then close
+    std::optional<int> no_status_after;    // answer N messages; the next reply has no data, not even a status
+    std::optional<int> bare_refusal_after;  // answer N messages; the next reply is status "2" with no error record
     bool overlong_frame = false;          // administration replies in frames padded to the longest length
     bool extra_file_data = false;         // file data replies carry bytes beyond the file's announced size
 
