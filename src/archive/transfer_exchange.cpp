@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "hostlink/host_session.h"
+#include "hostlink/sqlstate.h"
 
 namespace kestra::archive {
 
@@ -20,12 +21,20 @@ TransferExchange::Outcome TransferExchange::send(std::uint16_t code, std::string
     current_ = true;
     const char* data = session_.received_data();
     const std::size_t length = data != nullptr ? session_.received_length() : 0;
-    const char digit = length > 0 ? data[0] : '\0';
-    reply_ = length > 0 ? std::string_view(data + 1, length - 1) : std::string_view();
-    return digit == '0' ? Outcome::ok : Outcome::refused;
+    if (length == 0) {
+        // No status digit: the reply says nothing, which the caller reports as a failed exchange.
+        release();
+        return Outcome::transport;
+    }
+    reply_ = std::string_view(data + 1, length - 1);
+    return data[0] == '0' ? Outcome::ok : Outcome::refused;
 }
 
-void TransferExchange::load_refusal() { session_.load_host_errors(reply_.data(), reply_.size()); }
+void TransferExchange::load_refusal(const char* failure) {
+    const std::size_t queued = session_.diagnostics().size();
+    session_.load_host_errors(reply_.data(), reply_.size());
+    if (session_.diagnostics().size() == queued) session_.post_error(hostlink::kSqlGeneralFailure, failure);
+}
 
 void TransferExchange::release() {
     if (current_) session_.release_host_msg();

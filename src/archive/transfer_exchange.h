@@ -18,7 +18,7 @@ public:
     enum class Outcome {
         ok,         // status 0: reply() is the text after the status digit
         refused,    // any other status: reply() is the host's error records
-        transport,  // the send or the wait failed; nothing is current
+        transport,  // the send or the wait failed, or the reply had no status digit; nothing is current
         unsendable  // the body does not fit the session's data limit; nothing was sent
     };
 
@@ -29,8 +29,9 @@ public:
 
     Outcome send(std::uint16_t code, std::string_view body);
     std::string_view reply() const { return reply_; }
-    // Queues the host's error records of a refusal.
-    void load_refusal();
+    // Queues the host's error records of a refusal; one that brings none queues index 3 with `failure`, so a
+    // refusal is never silent.
+    void load_refusal(const char* failure);
     void release();
 
 private:

@@ -98,7 +98,7 @@ std::int16_t GetFilesTransfer::fetch_file(const std::string& host_file_name) {
         case TransferExchange::Outcome::ok:
             break;
         case TransferExchange::Outcome::refused:
-            exchange.load_refusal();
+            exchange.load_refusal(kCannotGetFile);
             return abandon();
         case TransferExchange::Outcome::transport:
             return fail(hostlink::kSqlLinkFailure, kCannotGetFile);
@@ -127,7 +127,7 @@ std::int16_t GetFilesTransfer::fetch_file(const std::string& host_file_name) {
             case TransferExchange::Outcome::ok:
                 break;
             case TransferExchange::Outcome::refused:
-                exchange.load_refusal();
+                exchange.load_refusal(kCannotGetFile);
                 return abandon();
             case TransferExchange::Outcome::transport:
             case TransferExchange::Outcome::unsendable:

@@ -73,7 +73,7 @@ std::int16_t PutFilesTransfer::send_entry(std::size_t index) {
                 exchange.release();
                 return true;
             case TransferExchange::Outcome::refused:
-                exchange.load_refusal();
+                exchange.load_refusal(kCannotPutFile);
                 exchange.release();
                 return false;
             case TransferExchange::Outcome::transport:

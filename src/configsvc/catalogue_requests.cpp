@@ -85,7 +85,8 @@ std::int16_t get_descfile_list(CConfigClient& client, std::vector<std::string>& 
     BodyWriter body = client.body();
     body.stop();
     ReplyReader reply;
-    const std::int16_t rc = client.request(kDescfileListCode, body, Upper::yes, kDescfileListFailure, reply);
+    const std::int16_t rc = client.request(kDescfileListCode, body, Upper::yes, kDescfileListFailure, reply,
+                                           kDatabaseListReceiveError);
     if (rc != hostlink::kSuccess) return rc;
     ListReader list(client, reply, 4, kDatabaseListReceiveError);
     while (list.next()) {
@@ -111,7 +112,8 @@ std::int16_t get_descfile_databases(CConfigClient& client, std::string_view desc
     body.raw(descfile_name);
     body.stop();
     ReplyReader reply;
-    const std::int16_t rc = client.request(kDatabaseListCode, body, Upper::yes, kDatabaseListFailure, reply);
+    const std::int16_t rc = client.request(kDatabaseListCode, body, Upper::yes, kDatabaseListFailure, reply,
+                                           kDatabaseListReceiveError);
     if (rc != hostlink::kSuccess) return rc;
     ListReader list(client, reply, 4, kDatabaseListReceiveError);
     while (list.next()) {
@@ -141,7 +143,8 @@ std::int16_t get_descfile_datasets(CConfigClient& client, std::string_view descf
 
     ReceiveTimeoutLift lift(client.session());
     ReplyReader reply;
-    const std::int16_t rc = client.request(kDatasetListCode, body, Upper::yes, kDatasetListFailure, reply);
+    const std::int16_t rc = client.request(kDatasetListCode, body, Upper::yes, kDatasetListFailure, reply,
+                                           kDatasetListReceiveError);
     if (rc != hostlink::kSuccess) return rc;
     ListReader list(client, reply, 5, kDatasetListReceiveError);
     // A set belongs to the last dataset listed before it; one listed before any dataset has no base.

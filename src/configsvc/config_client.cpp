@@ -20,7 +20,7 @@ BodyWriter CConfigClient::body() {
 void CConfigClient::refuse(const char* failure) { session_.post_error(hostlink::kSqlGeneralFailure, failure); }
 
 std::int16_t CConfigClient::request(std::uint16_t code, BodyWriter& body, Upper upper, const char* failure,
-                                    ReplyReader& reply) {
+                                    ReplyReader& reply, const char* receive_error) {
     done();
     if (!body.ok() || session_.body() == nullptr || body.length() > session_.data_limit()) {
         refuse(failure);
@@ -40,11 +40,18 @@ std::int16_t CConfigClient::request(std::uint16_t code, BodyWriter& body, Upper 
     }
     reply_current_ = true;
     reply.reset(session_.received_data(), session_.received_length());
-    const char digit = reply.rest().empty() ? '\0' : reply.rest().front();
+    if (reply.at_end()) {
+        session_.post_error(hostlink::kSqlLinkFailure, receive_error != nullptr ? receive_error : failure);
+        done();
+        return hostlink::kError;
+    }
+    const char digit = reply.rest().front();
     reply.skip(1);
     const std::int16_t status = hostlink::CHostSession::map_host_status(digit);
     if (status != hostlink::kSuccess) {
+        const std::size_t queued = session_.diagnostics().size();
         session_.load_host_errors(reply.rest().data(), reply.remaining());
+        if (status < 0 && session_.diagnostics().size() == queued) refuse(failure);
         done();
     }
     return status;

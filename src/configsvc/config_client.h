@@ -30,10 +30,13 @@ public:
     BodyWriter body();
 
     // Sends the body as request `code`. A body the writer refused is never sent: index 3 with `failure`, -1.
-    // A failed send or wait posts index 13 with `failure`. A non-zero status queues the host's records and is
-    // returned. On 0 the reply is current, `reply` stands after the status digit, and the caller calls done()
-    // when it has read what it needs.
-    std::int16_t request(std::uint16_t code, BodyWriter& body, Upper upper, const char* failure, ReplyReader& reply);
+    // A failed send or wait posts index 13 with `failure`; a reply without a status digit posts index 13 with
+    // `receive_error` (`failure` when none is given). A non-zero status queues the host's records and is returned;
+    // a refusal that brings no records posts index 3 with `failure`, so no failure goes unexplained. On 0 the reply
+    // is current, `reply` stands after the status digit, and the caller calls done() when it has read what it
+    // needs.
+    std::int16_t request(std::uint16_t code, BodyWriter& body, Upper upper, const char* failure, ReplyReader& reply,
+                         const char* receive_error = nullptr);
     // Releases the current reply (safe to call when none is current).
     void done();
 

@@ -38,7 +38,7 @@ std::int16_t get_config_list(CConfigClient& client, model::CServerNode& root) {
     BodyWriter body = client.body();
     body.stop();
     ReplyReader reply;
-    std::int16_t rc = client.request(kListCode, body, Upper::yes, kConfigListFailure, reply);
+    std::int16_t rc = client.request(kListCode, body, Upper::yes, kConfigListFailure, reply, kConfigListReceiveError);
     if (rc != hostlink::kSuccess) return rc;
 
     // current[k] is the node an entry of level k attaches to; levels not reached yet have none.

@@ -205,7 +205,7 @@ std::int16_t get_field_list(CConfigClient& client, model::CConfigTable& table) {
     BodyWriter body = client.body();
     body.number(table.table_handle, 4);
     ReplyReader r;
-    const std::int16_t rc = client.request(kFieldList, body, Upper::no, kFieldListFailure, r);
+    const std::int16_t rc = client.request(kFieldList, body, Upper::no, kFieldListFailure, r, kFieldListReceiveError);
     if (rc != kSuccess) return rc;
     ListReader list(client, r, 4, kFieldListReceiveError);
     while (list.next()) {

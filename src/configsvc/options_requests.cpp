@@ -193,7 +193,7 @@ std::int16_t get_app_list(CConfigClient& client, model::CConfigFile& file) {
     body.number(file.file_reference, 4);
     body.stop();
     ReplyReader r;
-    const std::int16_t rc = client.request(kAppList, body, Upper::yes, kAppListFailure, r);
+    const std::int16_t rc = client.request(kAppList, body, Upper::yes, kAppListFailure, r, kAppListReceiveError);
     if (rc != kSuccess) return rc;
     ListReader list(client, r, 3, kAppListReceiveError);
     while (list.next()) {

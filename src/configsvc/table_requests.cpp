@@ -157,7 +157,8 @@ std::int16_t get_table_list(CConfigClient& client, CPendingUnloadList& pending, 
     body.number_whole(file.file_reference, 4);
     body.stop();
     ReplyReader reply;
-    const std::int16_t rc = client.request(kTableList, body, Upper::yes, kTableListFailure, reply);
+    const std::int16_t rc = client.request(kTableList, body, Upper::yes, kTableListFailure, reply,
+                                           kTableListReceiveError);
     if (rc != 0) return rc;
     ListReader list(client, reply, 4, kTableListReceiveError);
     while (list.next()) {
@@ -427,7 +428,7 @@ std::int16_t load_sets(CConfigClient& client, CConfigTable& table) {
     BodyWriter body = client.body();
     body.number_whole(table.table_handle, 4);
     ReplyReader reply;
-    const std::int16_t rc = client.request(kLoadSets, body, Upper::no, kLoadSetsFailure, reply);
+    const std::int16_t rc = client.request(kLoadSets, body, Upper::no, kLoadSetsFailure, reply, kDetailsReceiveError);
     if (rc != 0) return rc;
     ListReader list(client, reply, 3, kDetailsReceiveError);
     while (list.next()) {
@@ -498,7 +499,8 @@ std::int16_t load_join_table(CConfigClient& client, std::uint32_t file_reference
     body.number_whole(file_reference, 4);
     body.number_whole(table.table_number, 4);
     ReplyReader reply;
-    const std::int16_t rc = client.request(kLoadJoinTable, body, Upper::no, kLoadTableFailure, reply);
+    const std::int16_t rc = client.request(kLoadJoinTable, body, Upper::no, kLoadTableFailure, reply,
+                                           kDetailsReceiveError);
     if (rc != 0) return rc;
     const std::uint32_t handle = reply.number(4);
     if (reply.failed()) return short_reply(client, kLoadTableFailure);

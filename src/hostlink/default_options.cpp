@@ -20,7 +20,7 @@ std::int16_t CDefaultOptions::get(CHostSession& s) {
         return rc;
     }
     ReplyCursor reply = s.reply();
-    std::int16_t status = s.take_reply_status(reply);
+    std::int16_t status = s.take_reply_status(reply, "Cannot get options from host");
     if (status == kSuccess) {
         update_allowed = reply.take() == '1';
         return_groups = reply.take() == '1';
@@ -46,7 +46,7 @@ std::int16_t CDefaultOptions::set(CHostSession& s) {
         return rc;
     }
     ReplyCursor reply = s.reply();
-    std::int16_t status = s.take_reply_status(reply);
+    std::int16_t status = s.take_reply_status(reply, "Cannot set options");
     s.release_host_msg();
     return status;
 }

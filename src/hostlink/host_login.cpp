@@ -70,7 +70,7 @@ std::int16_t CHostSession::host_login(const std::string& user_id, const std::str
         return rc;
     }
     ReplyCursor reply = this->reply();
-    const std::int16_t status = take_reply_status(reply);
+    const std::int16_t status = take_reply_status(reply, "Cannot Login to host server");
     if (status != kSuccess) {
         release_host_msg();
         disconnect_host();

@@ -154,7 +154,7 @@ std::int16_t CHostSession::get_host_version() {
         return rc;
     }
     ReplyCursor cursor = reply();
-    rc = take_reply_status(cursor);
+    rc = take_reply_status(cursor, "Cannot get host server version");
     if (rc != kSuccess) {
         release_host_msg();
         return rc;
@@ -246,9 +246,17 @@ void CHostSession::set_message_size(std::uint16_t size) {
     data_limit_ = size > kHeaderLength ? static_cast<std::uint16_t>(size - kHeaderLength) : 0;
 }
 
-std::int16_t CHostSession::take_reply_status(ReplyCursor& cursor) {
+std::int16_t CHostSession::take_reply_status(ReplyCursor& cursor, const char* failure) {
+    if (cursor.at_end()) {
+        post_error(kSqlLinkFailure, failure);
+        return kError;
+    }
     const std::int16_t status = map_host_status(cursor.take());
-    if (status != kSuccess) load_host_errors(cursor.position(), cursor.remaining());
+    if (status != kSuccess) {
+        const std::size_t queued = diagnostics_.size();
+        load_host_errors(cursor.position(), cursor.remaining());
+        if (status < 0 && diagnostics_.size() == queued) post_error(kSqlGeneralFailure, failure);
+    }
     return status;
 }
 

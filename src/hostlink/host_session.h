@@ -87,8 +87,10 @@ class CHostSession {
     std::uint16_t received_length() const { return received_length_; }
     // A bounded reader over the current reply's data.
     ReplyCursor reply() const { return ReplyCursor(received_data_, received_length_); }
-    // Reads the status digit; on a non-zero status queues the host's error records that follow it.
-    std::int16_t take_reply_status(ReplyCursor& cursor);
+    // Reads the status digit; on a non-zero status queues the host's error records that follow it. No failure goes
+    // unexplained: a reply without a status digit queues index 13, a refusal without records index 3, both with
+    // `failure` (the index's own text when none is given).
+    std::int16_t take_reply_status(ReplyCursor& cursor, const char* failure = nullptr);
     std::uint8_t last_kind() const { return last_kind_; }
     std::uint16_t last_code() const { return last_code_; }
     char last_sequence() const { return last_sequence_; }

@@ -66,6 +66,9 @@ struct FakeFileHost {
     int silent_request = -1;
     // A put request (counted from 1 among puts) that is refused.
     int refuse_put = -1;
+    // The request (counted from 1) answered with these data instead.
+    int replaced_request = -1;
+    std::string replaced_data;
 
     std::vector<int> codes;
     std::vector<std::string> bodies;
@@ -88,6 +91,8 @@ struct FakeFileHost {
         codes.push_back(code);
         bodies.push_back(body);
         if (static_cast<int>(codes.size()) == silent_request) return {};
+        if (static_cast<int>(codes.size()) == replaced_request)
+            return {fake_provider().next_host_message(2, code, replaced_data)};
         return {fake_provider().next_host_message(2, code, reply(code, body))};
     }
 
@@ -392,6 +397,31 @@ TEST_F(TransferTest, TheLinkFailingOnTheFirstRequestIsCannotGetFile) {
     EXPECT_EQ(file_length(), kArchiveHeaderSize);
 }
 
+// A reply without a status digit, or a refusal without records, is never a silent failure.
+TEST_F(TransferTest, SilentRepliesToAGetStillExplainTheFailure) {
+    struct Case {
+        int request;  // 1 the first request, 2 the first data request
+        const char* data;
+        std::uint16_t index;
+    };
+    for (const Case& c : {Case{1, "", hostlink::kSqlLinkFailure}, Case{1, "2", hostlink::kSqlGeneralFailure},
+                          Case{2, "", hostlink::kSqlLinkFailure}, Case{2, "20000", hostlink::kSqlGeneralFailure}}) {
+        SCOPED_TRACE(std::to_string(c.request) + " \"" + c.data + "\"");
+        session->clear_errors();
+        host.codes.clear();
+        host.add("F", pattern(10));
+        host.replaced_request = c.request;
+        host.replaced_data = c.data;
+        host.install();
+        ArchiveWriter writer;
+        std::string error;
+        ASSERT_TRUE(writer.create(path, error));
+        GetFilesTransfer get(*session, writer);
+        EXPECT_EQ(get.fetch_file("F"), -1);
+        EXPECT_TRUE(has_record(c.index, std::string(kPrefix) + "Cannot get file")) << last_text();
+    }
+}
+
 // Whatever cannot be archived whole is refused before a byte of that file is written.
 TEST_F(TransferTest, FilesThatCannotBeArchivedWholeAreRefusedBeforeAnythingIsWritten) {
     HostFileAttributes long_t1 = attributes_for(4);
@@ -588,6 +618,26 @@ TEST_F(TransferTest, ALinkFailureWhilePuttingIsCannotPutFile) {
     PutFilesTransfer put(*session, reader);
     EXPECT_EQ(put.send_entry(0), -1);
     EXPECT_TRUE(has_record(hostlink::kSqlLinkFailure, std::string(kPrefix) + "Cannot put file"));
+}
+
+TEST_F(TransferTest, SilentRepliesToAPutStillExplainTheFailure) {
+    host.add("A", pattern(10));
+    build_archive({"A"});
+    for (const char* data : {"", "2"}) {
+        SCOPED_TRACE(std::string("\"") + data + "\"");
+        session->clear_errors();
+        host.codes.clear();
+        host.replaced_request = 2;  // the entry's data
+        host.replaced_data = data;
+        ArchiveReader reader;
+        std::string error;
+        ASSERT_TRUE(reader.open(path, error));
+        PutFilesTransfer put(*session, reader);
+        EXPECT_EQ(put.send_entry(0), -1);
+        EXPECT_TRUE(has_record(*data == '\0' ? hostlink::kSqlLinkFailure : hostlink::kSqlGeneralFailure,
+                               std::string(kPrefix) + "Cannot put file"))
+            << last_text();
+    }
 }
 
 TEST_F(TransferTest, AShortReadWhilePuttingEndsTheSend) {

@@ -91,6 +91,50 @@ TEST_F(ClientTest, ARefusalQueuesTheHostRecordsAndReleases) {
     EXPECT_EQ(last_text(), "1 FILE NOT FOUND");
 }
 
+// Every failed request leaves at least one record: a reply without a status digit is a receive error of the
+// request, a refusal without the host's records the request's own failure.
+TEST_F(ClientTest, SilentRepliesStillExplainTheFailure) {
+    struct Case {
+        std::string data;
+        std::uint16_t index;
+        const char* text;
+        std::int16_t rc;
+    };
+    const Case cases[] = {
+        {"", kestra::hostlink::kSqlLinkFailure, "Receive error getting config file names", -1},
+        {"2", kestra::hostlink::kSqlGeneralFailure, "Cannot get config file list", -1},
+        {"20000", kestra::hostlink::kSqlGeneralFailure, "Cannot get config file list", -1},
+        {"3", kestra::hostlink::kSqlGeneralFailure, "Cannot get config file list", -2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("reply \"" + c.data + "\"");
+        session.clear_errors();
+        queue(c.data);
+        CConfigClient client(session);
+        BodyWriter body = client.body();
+        body.stop();
+        ReplyReader reply;
+        EXPECT_EQ(client.request(13, body, Upper::yes, "Cannot get config file list", reply,
+                                 "Receive error getting config file names"),
+                  c.rc);
+        ASSERT_EQ(session.diagnostics().size(), 1u);
+        EXPECT_EQ(session.diagnostics().back().sqlstate_index, c.index);
+        EXPECT_EQ(last_text(), std::string("[Brisel Software][Kestra ODBC Driver]") + c.text);
+    }
+    // Without a receive-error message the failure message stands for both; "no data" is no failure to explain.
+    session.clear_errors();
+    queue("");
+    CConfigClient client(session);
+    BodyWriter first = client.body();
+    EXPECT_EQ(client.simple_request(14, first, Upper::no, "Cannot add config file"), -1);
+    EXPECT_EQ(last_text(), "[Brisel Software][Kestra ODBC Driver]Cannot add config file");
+    session.clear_errors();
+    queue("5");
+    BodyWriter second = client.body();
+    EXPECT_EQ(client.simple_request(14, second, Upper::no, "Cannot add config file"), 100);
+    EXPECT_TRUE(session.diagnostics().empty());
+}
+
 TEST_F(ClientTest, ABodyThatDoesNotFitIsRefusedUnsent) {
     CConfigClient client(session);
     BodyWriter body = client.body();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/admin_app.h"
@@ -159,6 +160,37 @@ TEST_F(Login, RejectedLoginKeepsTheHostRecords) {
     ASSERT_EQ(texts().size(), 1u);
     EXPECT_EQ(texts()[0], "28000 Bad password");
     EXPECT_EQ(fake_provider().close_calls, 1);
+}
+
+// A reply that carries no status digit, or a refusal that carries no record, still says why the login failed.
+TEST_F(Login, SilentRepliesAtEachStepStillLeaveADiagnostic) {
+    struct Case {
+        const char* step;  // kind and code of the request that gets the silent reply
+        const char* data;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"0000", "", "08S01 " + kPrefix + "Cannot get host server version"},
+        {"0004", "", "08S01 " + kPrefix + "Cannot Login to host server"},
+        {"0004", "2", "S1000 " + kPrefix + "Cannot Login to host server"},
+        {"2008", "", "08S01 " + kPrefix + "Cannot get options from host"},
+        {"2008", "2", "S1000 " + kPrefix + "Cannot get options from host"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.step) + " \"" + c.data + "\"");
+        session.clear_errors();
+        fake_provider().responder = [&c](std::string_view sent) -> std::vector<std::string> {
+            const std::string msg(sent);
+            const int kind = msg[6] - '0';
+            const int code = std::atoi(msg.substr(7, 3).c_str());
+            if (msg.substr(6, 4) == c.step) return {fake_provider().next_host_message(kind, code, c.data)};
+            return simple_host(sent, "01920", "10", "007123021HOSTSIM 5.abc022");
+        };
+        EXPECT_EQ(session.host_login("u", scramble_password("p"), ""), -1);
+        EXPECT_FALSE(session.logged_in());
+        const std::vector<std::string> shown = texts();
+        EXPECT_NE(std::find(shown.begin(), shown.end(), c.expected), shown.end()) << ::testing::PrintToString(shown);
+    }
 }
 
 TEST_F(Login, UnknownProviderQueuesOneConnectDiagnostic) {
