@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "configsvc/table_requests.h"
 #include "hostlink/host_session.h"
 #include "hostlink/sqlstate.h"
 
@@ -32,6 +33,19 @@ std::int16_t number_stop_request(CConfigClient& client, std::uint16_t code, std:
 }
 
 }  // namespace
+
+std::int16_t get_config_list(CConfigClient& client, CPendingUnloadList& pending, model::CServerNode& root) {
+    // As for a single table: what is about to be destroyed leaves the pending list first. The tree is replaced
+    // whatever the host says to the unloads, so their diagnostics stay queued and the list goes on.
+    if (!pending.empty()) {
+        root.for_each_descendant([&](model::CServerNode& node) {
+            for (const auto& table : node.config.tables) forget_table(client, pending, *table, true);
+            for (const auto& app : node.config.applications)
+                for (const auto& table : app->tables) forget_table(client, pending, *table, true);
+        });
+    }
+    return get_config_list(client, root);
+}
 
 std::int16_t get_config_list(CConfigClient& client, model::CServerNode& root) {
     root.clear_children();

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "configsvc/config_client.h"
+#include "configsvc/pending_unload_list.h"
 #include "model/server_node.h"
 
 namespace kestra::configsvc {
@@ -22,7 +23,10 @@ inline constexpr std::size_t kMaxConfigTreeDepth = 64;
 
 // Request 13: empties the tree under `root` and rebuilds it from the host's list. An entry deeper than the tree
 // allows, or whose level has no current node, ends the list with the receive error; what was read stays, and -1
-// is returned, as for any receive error.
+// is returned, as for any receive error. Every table of the old tree still waiting in `pending` is unloaded
+// without save first, so the list never points at a destroyed record.
+std::int16_t get_config_list(CConfigClient& client, CPendingUnloadList& pending, model::CServerNode& root);
+// The same for a tree no pending list can point into (a tree built for one command).
 std::int16_t get_config_list(CConfigClient& client, model::CServerNode& root);
 
 // Request 18.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/admin_app.h"
+#include "configsvc/config_file_requests.h"
 #include "configsvc/table_requests.h"
 #include "hostlink/host_session.h"
 #include "hostlink/sqlstate.h"
@@ -15,6 +16,7 @@ using kestra::model::CConfigFile;
 using kestra::model::CConfigTable;
 using kestra::model::CJoinField;
 using kestra::model::CJoinMember;
+using kestra::model::CServerNode;
 using kestra::testing::fake_provider;
 
 namespace {
@@ -186,6 +188,92 @@ TEST_F(TableRequestTest, ARecordIsTakenOutOfThePendingListBeforeAListRefreshOrAD
     EXPECT_EQ(file.tables[0]->name.str(), "NEW");
     EXPECT_TRUE(file.tables[0]->update_allowed);
     EXPECT_FALSE(file.tables[0]->return_groups);
+}
+
+// The file list replaces the whole tree: whatever of it waits to be unloaded goes first, without save, so that
+// a later unload-all never reaches a destroyed record (the sanitizers would see it).
+TEST_F(TableRequestTest, AFileListRefreshUnloadsWhatWaitsInTheOldTreeWithoutSave) {
+    CServerNode root;
+    CServerNode* sales = root.add_child("SALES", 1);
+    CServerNode* stock = sales->add_child("STOCK", 2);
+    sales->config.tables.push_back(loaded_table(4));
+    stock->config.tables.push_back(loaded_table(6));
+    auto elsewhere = loaded_table(9);  // a table outside this tree stays pending
+    CConfigClient client(session);
+    CPendingUnloadList pending;
+    answer_all();
+    unload_table(client, pending, *sales->config.tables[0], true, true);
+    unload_table(client, pending, *elsewhere, true, true);
+    unload_table(client, pending, *stock->config.tables[0], true, true);
+    ASSERT_EQ(pending.size(), 3u);
+    ASSERT_TRUE(sent().empty());
+
+    fake_provider().responder = [](std::string_view sent) {
+        const int code = code_of(std::string(sent));
+        return std::vector<std::string>{
+            fake_provider().next_host_message(2, code, code == 13 ? "0" "0001" "0001" "0000" "005SALES" : "0")};
+    };
+    ASSERT_EQ(get_config_list(client, pending, root), 0) << last_text();
+    ASSERT_EQ(sent().size(), 3u);
+    EXPECT_EQ(code_of(sent()[0]), 24);
+    EXPECT_EQ(body_of(sent()[0]), "00040");
+    EXPECT_EQ(code_of(sent()[1]), 24);
+    EXPECT_EQ(body_of(sent()[1]), "00060");
+    EXPECT_EQ(code_of(sent()[2]), 13);
+    ASSERT_EQ(root.children().size(), 1u);
+    EXPECT_TRUE(root.children()[0]->config.tables.empty());
+    ASSERT_EQ(pending.size(), 1u);
+    EXPECT_EQ(pending.entries().front().table, elsewhere.get());
+
+    answer_all();
+    EXPECT_EQ(unload_all_tables(client, pending, true), 0);
+    ASSERT_EQ(sent().size(), 4u);
+    EXPECT_EQ(body_of(sent()[3]), "00091");
+    EXPECT_TRUE(pending.empty());
+}
+
+// A table the host names with more characters than a person may type is loaded whole and goes back unchanged, so
+// saving it never renames it on the host.
+TEST_F(TableRequestTest, HostTextsAreLoadedWholeAndSentBackUnchanged) {
+    const std::string name(35, 'N'), database(20, 'D'), set(20, 'S'), where(300, 'W');
+    auto text = [](const std::string& t) {
+        char head[4];
+        std::snprintf(head, sizeof head, "%03zu", t.size());
+        return head + t;
+    };
+    const std::string load_reply =
+        "00042" + text(name) + "0000011" + text(database) + text("DATASET") + text(set) + text("DESC") + text(where);
+    fake_provider().responder = [load_reply](std::string_view sent) {
+        const int code = code_of(std::string(sent));
+        const std::string list = "00001" "0005" "035" + std::string(35, 'N') + "010";
+        return std::vector<std::string>{fake_provider().next_host_message(
+            2, code, code == 23 ? load_reply : code == 51 ? list : std::string("0"))};
+    };
+    CConfigClient client(session);
+    CConfigFile file;
+    file.file_reference = 7;
+    CPendingUnloadList pending;
+    ASSERT_EQ(get_table_list(client, pending, file), 0) << last_text();
+    ASSERT_EQ(file.tables.size(), 1u);
+    EXPECT_EQ(file.tables[0]->name.str(), name);
+    EXPECT_EQ(file.find_table(name), file.tables[0].get());
+    EXPECT_EQ(file.find_table(name.substr(0, 29)), nullptr);
+
+    CConfigTable& t = *file.tables[0];
+    ASSERT_EQ(load_table(client, 7, t), 0) << last_text();
+    EXPECT_EQ(t.name.str(), name);
+    EXPECT_EQ(t.database.str(), database);
+    EXPECT_EQ(t.set.str(), set);
+    EXPECT_EQ(t.where_condition.str(), where);
+
+    t.return_groups = false;
+    t.changed = true;
+    sent().clear();
+    ASSERT_EQ(modify_tables(client, 7, file.tables), 0) << last_text();
+    ASSERT_EQ(sent().size(), 1u);
+    EXPECT_NE(body_of(sent()[0]).find(text(name)), std::string::npos) << body_of(sent()[0]);
+    EXPECT_NE(body_of(sent()[0]).find(text(database)), std::string::npos);
+    EXPECT_NE(body_of(sent()[0]).find(text(set)), std::string::npos);
 }
 
 TEST_F(TableRequestTest, ReplacingARecordTakesTheOldOneOutOfThePendingList) {
