@@ -320,16 +320,33 @@ TEST_F(FieldRequestTest, ATableSaveSendsOnlyWhatChangedInOrder) {
     hide.visible = false;
     cut(loaded_field(3, "C", FieldKind::user_defined));
     new_field("D", FieldKind::calculated).expression.assign("1");
+    // As the host does, a change naming a field it does not have is refused whole: numbers 1 and 2 are host
+    // fields here, and their change entries are number, "000" (not renamed), date kind 0 and the update flag.
     fake_provider().responder = [](std::string_view message) {
         const int code = std::stoi(std::string(message.substr(7, 3)));
-        return std::vector<std::string>{fake_provider().next_host_message(2, code, code == 28 ? "00010" : "0")};
+        std::string reply = code == 28 ? "00010" : "0";
+        if (code == 26) {
+            const std::string body(message.substr(14));
+            const int count = std::stoi(body.substr(4, 4));
+            for (int i = 0; i < count; ++i) {
+                const std::string entry = body.substr(8 + 9 * static_cast<std::size_t>(i), 9);
+                if (entry.size() < 9 || (entry.substr(0, 4) != "0001" && entry.substr(0, 4) != "0002")) {
+                    reply = "2" "0003" "0028" "[Kestra]INVALID FIELD NUMBER" "0000";
+                    break;
+                }
+            }
+        }
+        return std::vector<std::string>{fake_provider().next_host_message(2, code, reply)};
     };
-    ASSERT_EQ(save_field_changes(client, table), 0);
+    ASSERT_EQ(save_field_changes(client, table), 0) << last_text();
     ASSERT_EQ(sent_count(), 4u);
     EXPECT_EQ(sent_code(0), 26);
     EXPECT_EQ(sent_code(1), 27);
     EXPECT_EQ(sent_code(2), 27);
     EXPECT_EQ(sent_code(3), 28);
+    // A and B only: D, not yet numbered, goes with the add request alone.
+    EXPECT_EQ(sent(0).substr(4, 4), "0002");
+    EXPECT_EQ(sent(0).size(), 8u + 2 * 9);
 
     // A clean table sends nothing at all.
     CConfigTable clean;
