@@ -67,6 +67,7 @@ void ConnectDialogModel::select_provider(int index) {
 void ConnectDialogModel::release_held() {
     if (held_provider_ >= 0) corvel_release_provider(held_provider_);
     held_provider_ = -1;
+    configure_enabled_ = false;
     held_entries_ = ProviderEntryTable{};
 }
 

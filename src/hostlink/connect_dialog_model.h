@@ -39,7 +39,8 @@ public:
     // Index in connection_names() of the session's connection name, or -1.
     int selected_connection() const { return selected_connection_; }
     void select_connection(int index) { selected_connection_ = index; }
-    bool configure_enabled() const { return configure_enabled_; }
+    // False whenever no provider is held: before one is bound, after its initialize failed, after OK or Cancel.
+    bool configure_enabled() const { return held_provider_ >= 0 && configure_enabled_; }
     // Runs the provider's configuration; a non-zero result reloads the connection names.
     std::int16_t configure(void* owner);
 

@@ -125,6 +125,7 @@ std::int16_t CHostSession::run_script_section(const std::string& user_id, const 
                 }
                 // The text must fit the transmit buffer of the message size; a longer one is never sent in part.
                 if (sub.text.size() > transmit.size() || provider_.transmit_buffer == nullptr) {
+                    if (sub.text.size() > transmit.size()) script_trace("send text too long");
                     post_error(kSqlConnectFailure, "Transmit error in script connect");
                     return kError;
                 }

@@ -36,9 +36,11 @@ std::string login_body(std::uint16_t message_size, const std::string& user_id, c
 
 }  // namespace
 
-std::int16_t CHostSession::host_login(const std::string& user_id, const std::string& scrambled_password,
+std::int16_t CHostSession::host_login(const std::string& typed_user_id, const std::string& scrambled_password,
                                       const std::string& chargecode) {
     app::WaitCursor wait;
+    // Cut once: the connect script's #USERID and the login body name the same user.
+    const std::string user_id = typed_user_id.substr(0, kLoginFieldMax);
     const std::string password = scramble_password(scrambled_password);
     std::int16_t rc = connect_host(user_id, password, provider_name_, connection_name_);
     if (rc != kSuccess) return rc;

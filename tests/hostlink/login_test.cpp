@@ -281,4 +281,33 @@ TEST_F(ConnectDialog, OkRefusesBlankFieldsThenSavesKeysButNeverThePassword) {
     EXPECT_EQ(saved.find("chargecode"), std::string::npos);  // empty removes the key
 }
 
+TEST_F(ConnectDialog, ConfigureIsOffWheneverNoProviderIsHeld) {
+    fake_provider().connection_names = std::string("HOST1\0", 6);
+    {
+        ConnectDialogModel dlg(session, ini_path);
+        dlg.open();
+        EXPECT_TRUE(dlg.configure_enabled());
+        dlg.cancel();
+        EXPECT_FALSE(dlg.configure_enabled());
+    }
+    {
+        ConnectDialogModel dlg(session, ini_path);
+        dlg.open();
+        dlg.user_id = "fred";
+        dlg.password = "pw";
+        dlg.select_connection(0);
+        ASSERT_TRUE(dlg.ok().accepted);
+        EXPECT_FALSE(dlg.configure_enabled());
+    }
+    {
+        // A provider whose initialize fails is let go at once; there is nothing to configure.
+        fake_provider().initialize_result = 1;
+        ConnectDialogModel dlg(session, ini_path);
+        dlg.open();
+        EXPECT_TRUE(dlg.connection_names().empty());
+        EXPECT_FALSE(dlg.configure_enabled());
+        EXPECT_EQ(dlg.configure(nullptr), 0);
+    }
+}
+
 }  // namespace
