@@ -118,6 +118,37 @@ TEST(FaultOptions, DropAfterZeroClosesOnTheFirstMessage) {
     EXPECT_TRUE(pc.wait_closed());
 }
 
+TEST(FaultOptions, StallFrameSendsHalfAFrameAndKeepsTheLineOpenUntilTheStop) {
+    RunningHost host([](hostsim::ServerOptions& o) { o.stall_frame_after = 1; });
+    HostTestClient pc(host.port());
+    Message reply;
+    ASSERT_TRUE(pc.request(0, 0, "", reply));
+    ASSERT_TRUE(pc.send_request(0, 0, ""));
+    std::string frame;
+    EXPECT_FALSE(pc.read_frame(frame, 300));  // half of it came, the rest never does
+    EXPECT_FALSE(pc.wait_closed(300));
+    ASSERT_TRUE(pc.send_request(0, 0, ""));  // read away, unanswered
+    host.server->stop();
+    EXPECT_TRUE(pc.wait_closed());
+}
+
+TEST(FaultOptions, RepliesWithoutAStatusOrWithoutARecord) {
+    for (const bool no_status : {true, false}) {
+        RunningHost host([no_status](hostsim::ServerOptions& o) {
+            (no_status ? o.no_status_after : o.bare_refusal_after) = 1;
+        });
+        HostTestClient pc(host.port());
+        Message reply;
+        ASSERT_TRUE(pc.request(0, 0, "", reply));
+        EXPECT_EQ(reply.data.substr(0, 1), "0");
+        ASSERT_TRUE(pc.request(0, 0, "", reply));
+        EXPECT_EQ(reply.data, no_status ? "" : "2");
+        EXPECT_EQ(reply.declared, reply.data.size());
+        ASSERT_TRUE(pc.request(0, 0, "", reply));  // only that one reply says nothing
+        EXPECT_EQ(reply.data.substr(0, 1), "0");
+    }
+}
+
 TEST(FaultOptions, OlderHostRefusesRequest57) {
     RunningHost host([](hostsim::ServerOptions& o) { o.older_host = true; });
     HostTestClient pc(host.port());
