@@ -135,7 +135,8 @@ int load_plain_table(CliContext& ctx, CConfigClient& client, CConfigFile& file, 
 // The checks of the field dialogs; empty when the name passes. `current` is the name the dialog opened with.
 std::string check_field_name(const CConfigTable& table, const std::string& name, const std::string& current) {
     if (name.empty()) return "**You must enter a field name**";
-    if (name.size() > kMaxFieldName) return "**Field name too long**";
+    // The name the field came with passes as it is, however long the host holds it; a new one is held to the limit.
+    if (name != current && name.size() > kMaxFieldName) return "**Field name too long**";
     // Compared with every field, this one included: a change of letter case alone is refused.
     if (name != current && table.find_field(name) != nullptr) return "**Duplicate Field Name**";
     return {};

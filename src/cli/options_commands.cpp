@@ -188,7 +188,8 @@ CPcApplication* resolve_app(CliContext& ctx, CConfigFile& file, const std::strin
 // The checks of the Application dialog; empty when the name passes. `current` is the name the dialog opened with.
 std::string check_program_name(const CConfigFile& file, const std::string& name, const std::string& current) {
     if (name.empty()) return "**You must enter a program name**";
-    if (name.size() > kMaxProgramName) return "**Program name is too long**";
+    // As for every host text, the name the entry came with passes unchanged whatever its length.
+    if (name != current && name.size() > kMaxProgramName) return "**Program name is too long**";
     if (name != current)
         for (const auto& app : file.applications)
             if (equal_ignoring_case(app->program_name.view(), name)) return "**Duplicate Program Name**";

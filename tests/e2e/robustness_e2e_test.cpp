@@ -84,6 +84,19 @@ TEST(RobustnessE2e, ChangingAFlagNeverRenamesALongNamedTable) {
     EXPECT_EQ(rename.status, 2);
 }
 
+TEST(RobustnessE2e, ALongAliasPassesUnchangedWhileANewNameIsHeldToTheLimit) {
+    E2eHost e2e(long_names());
+    auto same = e2e.kestra({"set-field", "LEDGER", kLongTable, "2", "--name", kLongAlias, "--update-allowed", "on"});
+    ASSERT_EQ(same.status, 0) << same.err;
+    auto fields = e2e.kestra({"fields", "LEDGER", kLongTable});
+    EXPECT_TRUE(has(fields.out, std::string("2 ") + kLongAlias + " host-name=")) << fields.out;
+    EXPECT_TRUE(has(fields.out, "update-allowed=on")) << fields.out;
+
+    auto longer = e2e.kestra({"set-field", "LEDGER", kLongTable, kLongAlias, "--name", std::string(30, 'N')});
+    EXPECT_EQ(longer.status, 2);
+    EXPECT_TRUE(has(longer.err, "**Field name too long**")) << longer.err;
+}
+
 TEST(RobustnessE2e, AHostStallingInTheMiddleOfAFrameEndsTheCommandAtTheTimeOut) {
     E2eHost e2e(with_switch("--stall-frame-after", kLoginMessages));
     ASSERT_TRUE(e2e.host().running()) << e2e.host().error();
