@@ -64,7 +64,9 @@ std::vector<Match<model::CConfigTable>> match_tables(const model::CConfigFile& a
     return pair_up<model::CConfigTable>(
         a.tables, b.tables, [](const model::CConfigTable& t) { return folded(t.name.view()); },
         [](const model::CConfigTable& t) { return t.table_number; },
-        [](const model::CConfigTable& x, const model::CConfigTable& y) { return x.join_table == y.join_table; });
+        // A plain table's name is what the catalogue gave it; only a join, which the join editor renames, is
+        // followed through a new name by its number.
+        [](const model::CConfigTable& x, const model::CConfigTable& y) { return x.join_table && y.join_table; });
 }
 
 std::vector<Match<model::CConfigField>> match_fields(const model::CConfigTable& a, const model::CConfigTable& b) {
@@ -82,7 +84,7 @@ std::vector<Match<model::CPcApplication>> match_applications(const model::CConfi
     return pair_up<model::CPcApplication>(
         a.applications, b.applications, [](const model::CPcApplication& p) { return folded(p.program_name.view()); },
         [](const model::CPcApplication& p) { return p.app_number; },
-        [](const model::CPcApplication&, const model::CPcApplication&) { return true; });
+        [](const model::CPcApplication&, const model::CPcApplication&) { return false; });
 }
 
 }  // namespace kestra::configsvc

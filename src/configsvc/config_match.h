@@ -8,8 +8,8 @@ namespace kestra::configsvc {
 
 // Which entries of two versions of a configuration file stand for the same thing. Numbers the host assigns do not
 // identify an entry: tables are matched by name, host fields by host name, user-defined and calculated fields by
-// name, applications by program name, all ignoring letter case. Only an entry left over on both sides with the same
-// host number (and, for fields, the same kind) is taken for a rename.
+// name, applications by program name, all ignoring letter case. A join table or a user-defined or calculated field
+// left over on both sides with the same host number (and kind) is taken for a rename, as their editors rename them.
 template <class T>
 struct Match {
     const T* a = nullptr;  // nullptr: only in b (added)

@@ -192,7 +192,7 @@ std::int16_t send_marks(CConfigClient& client, std::int32_t handle, const std::v
     return send_field_batches(client, kMarkFields, handle, entries, kDeleteFieldFailure, true);
 }
 
-bool is_change(const CConfigField& f) { return f.bModified && !f.bDeleted; }
+bool is_change(const CConfigField& f) { return f.bModified && !f.bDeleted && !f.is_new; }
 bool is_mark(const CConfigField& f) { return f.bModified && (f.bDeleted || f.bVisibility); }
 bool is_addition(const CConfigField& f) { return f.is_new && f.tblfieldnum == 0; }
 

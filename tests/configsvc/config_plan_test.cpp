@@ -173,14 +173,19 @@ TEST_F(ConfigPlanTest, ANewJoinTableIsAddedThenGivenItsMembers) {
     EXPECT_EQ(codes(p), (std::vector<int>{52, 56, 34}));
 }
 
-TEST_F(ConfigPlanTest, RenamesAreFoundByHostNumber) {
-    table("ORDERS").name.assign("ORDER_LIST");
+TEST_F(ConfigPlanTest, JoinsAndDefinedFieldsAreFollowedThroughARenameByTheirNumber) {
     table("CUSTOMER_ORDERS").name.assign("CUST_ORDERS");
     field("CUSTOMER", "CREDIT_K").name.assign("CREDIT");
-    const ConfigPlan p = plan();
+    field("CUSTOMER", "CITY_CODE").name.assign("CITY");
+    ConfigPlan p = plan();
     EXPECT_TRUE(p.refusals.empty());
     EXPECT_TRUE(p.deletions.empty());
-    EXPECT_EQ(codes(p), (std::vector<int>{34, 26, 53}));
+    EXPECT_EQ(codes(p), (std::vector<int>{26, 53}));
+    // A plain table's name comes from the catalogue: another name is another table, and the host has none.
+    table("ORDERS").name.assign("ORDER_LIST");
+    p = plan(true);
+    EXPECT_TRUE(refused(p, "table ORDER_LIST: a DMSII table cannot be added"));
+    EXPECT_EQ(p.deletions, std::vector<std::string>{"table ORDERS"});
 }
 
 TEST(OffsetFieldType, TheCodeFollowsFromTypeSignDecimalsAndLength) {
