@@ -5,6 +5,9 @@
 
 #include "configsvc/config_document.h"
 #include "configsvc/config_match.h"
+#include "expr/calc_checker.h"
+#include "expr/expression_edit_logic.h"
+#include "expr/search_conditions.h"
 #include "model/data_type_catalogue.h"
 #include "model/date_formats.h"
 
@@ -178,6 +181,20 @@ bool date_format_allowed(const CConfigField& f) {
     return f.date_format >= 0 && static_cast<std::size_t>(f.date_format) < model::date_formats(f.date_kind).size();
 }
 
+// A calculation as the Calculation Builder checks it, knowing the table's other fields; empty when complete.
+std::string calculation_problem(const CConfigTable& table, const CConfigField& f) {
+    expr::CalcCheckState st;
+    st.kind = f.data_type_code == 22   ? expr::kCalcString
+              : f.data_type_code == 23 ? expr::kCalcNumeric
+                                       : expr::kCalcEither;
+    for (const auto& other : table.fields)
+        if (other.get() != &f && other->field_kind != FieldKind::calculated)
+            st.fields.push_back({other->name.str(), expr::calc_field_kind(other->data_type_code)});
+    st.state = expr::kCalcStateError;
+    if (expr::CalcChecker::Check(f.expression.view(), st)) return {};
+    return "the expression " + lit(f.expression.view()) + " is not a complete calculation";
+}
+
 // Why a field definition of the document cannot be sent; empty when it can.
 std::string definition_problem(const CConfigTable& desired, const CConfigField& f) {
     if (f.field_kind == FieldKind::user_defined) {
@@ -191,6 +208,7 @@ std::string definition_problem(const CConfigTable& desired, const CConfigField& 
             return "a calculated field is a string (22), numeric (23) or boolean (24), not type " +
                    num(f.data_type_code);
         if (f.expression.empty()) return "a calculated field needs an expression";
+        if (std::string problem = calculation_problem(desired, f); !problem.empty()) return problem;
     } else {
         return "a field of kind " + num(f.field_kind) + " cannot be changed";
     }
@@ -279,6 +297,25 @@ class Planner {
         return lines;
     }
 
+    // Member where conditions are checked as the join editor checks them, with the fields of the members up to
+    // and including their own; only those that change, so what the host already holds is never held against it.
+    void check_member_wheres(const CConfigTable* current, const CConfigTable& desired) {
+        for (std::size_t k = 0; k < desired.members.size(); ++k) {
+            const model::CJoinMember& m = *desired.members[k];
+            if (m.where_condition.empty()) continue;
+            if (current != nullptr && k < current->members.size() &&
+                current->members[k]->where_condition == m.where_condition)
+                continue;
+            expr::CExpressionParser parser;
+            std::vector<expr::MemberFieldRef> refs;
+            if (!expr::begin_member_where_edit(desired_, desired, k, parser, refs)) continue;
+            if (parser.Parse()) continue;
+            refuse("join " + desired.name.str() + " member " + num(static_cast<std::int64_t>(k + 1)),
+                   "where " + lit(m.where_condition.view()) + ": " +
+                       expr::format_parse_error(parser.GetErrorColumn(), parser.GetErrorMessage()));
+        }
+    }
+
     bool members_equal(const CConfigTable& a, const CConfigTable& b) {
         if (a.members.size() != b.members.size()) return false;
         for (std::size_t i = 0; i < a.members.size(); ++i) {
@@ -319,6 +356,7 @@ class Planner {
         TablePlan t;
         t.desired = &desired;
         t.members = !desired.members.empty();
+        check_member_wheres(nullptr, desired);
         // Update allowed and return groups travel only with the table list.
         t.header = desired.update_allowed || desired.return_groups;
         if (t.header) {
@@ -354,6 +392,7 @@ class Planner {
         if (t.header) header_lines.push_back({kModifyTables, what, header.lines});
         if (a.join_table) {
             t.members = !members_equal(a, b);
+            if (t.members) check_member_wheres(&a, b);
             return t;
         }
         Changes catalogue("");

@@ -158,6 +158,26 @@ TEST_F(ConfigPlanTest, WhatADocumentCannotExpressIsRefused) {
     EXPECT_TRUE(refused(p, "table ORDERS field ORD-NO: a host field cannot be deleted"));
 }
 
+TEST_F(ConfigPlanTest, ExpressionsAreCheckedAsTheirEditorsCheckThem) {
+    auto f = kestra::testing::sample_field(0, "HALF", "", FieldKind::calculated);
+    f->data_type_code = 23;
+    f->length = 10;
+    f->expression.assign("ORD-NO /");
+    table("ORDERS").fields.push_back(std::move(f));
+    table("CUSTOMER_ORDERS").members[1]->where_condition.assign("ORD-NO > > 1");
+    ConfigPlan p = plan();
+    EXPECT_TRUE(refused(p, "table ORDERS field HALF: the expression \"ORD-NO /\" is not a complete calculation"))
+        << (p.refusals.empty() ? "" : p.refusals[0]);
+    EXPECT_TRUE(refused(p, "join CUSTOMER_ORDERS member 2: where \"ORD-NO > > 1\": Error at col")) << p.refusals.back();
+    // Sound ones pass: a calculation over the table's fields, a condition over the members' fields.
+    field("ORDERS", "HALF").expression.assign("ORD-NO / 2");
+    // (A hyphen is a minus sign in a search condition, so the names here have none.)
+    table("CUSTOMER_ORDERS").members[1]->where_condition.assign("NAME <> 'X' AND OPENED IS NOT NULL");
+    p = plan();
+    EXPECT_TRUE(p.refusals.empty()) << p.refusals[0];
+    EXPECT_EQ(codes(p), (std::vector<int>{28, 56}));
+}
+
 TEST_F(ConfigPlanTest, ANewJoinTableIsAddedThenGivenItsMembers) {
     auto join = std::make_unique<CConfigTable>();
     join->name.assign("ORDERS_BY_CUSTOMER");
