@@ -276,6 +276,8 @@ void read_field(Reader& r, const json& j, const std::string& path, CConfigField&
 
     r.text(j, path, keys::kName, f.name, doc_limits::kFieldName, !host);
     r.text(j, path, keys::kHostName, f.host_name, doc_limits::kFieldName, host);
+    if (host && f.host_name.empty() && Reader::find(j, keys::kHostName) != nullptr)
+        r.fail(at(path, keys::kHostName), "empty");
     // A host field whose name is left out is called by its host name, as the field list does.
     if (host && Reader::find(j, keys::kName) == nullptr) store(f.name, f.host_name.view());
     if (f.name.empty() && Reader::find(j, keys::kName) != nullptr) r.fail(at(path, keys::kName), "empty");
@@ -433,6 +435,7 @@ void read_application(Reader& r, const json& j, const std::string& path, CPcAppl
         if (!r.object(e, here, {keys::kName, keys::kNumber, keys::kUpdateAllowed})) continue;
         auto t = std::make_unique<CConfigTable>();
         r.text(e, here, keys::kName, t->name, doc_limits::kTableName, true);
+        if (t->name.empty() && Reader::find(e, keys::kName) != nullptr) r.fail(at(here, keys::kName), "empty");
         r.integer(e, here, keys::kNumber, t->table_number, 0, 9999);
         r.flag(e, here, keys::kUpdateAllowed, t->update_allowed);
         if (!t->name.empty() && !seen.insert(upper_ascii(t->name.view())).second)
