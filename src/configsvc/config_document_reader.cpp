@@ -1,6 +1,7 @@
 // Reading a configuration document as distrustfully as a reply from the wire: every key known, every value of its
 // type, within its range and its length, names unique, references resolved. Nothing of the JSON library escapes:
 // its failures become problems with the place they were found.
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <initializer_list>
@@ -94,17 +95,16 @@ class Reader {
     const json* array(const json& obj, const std::string& path, std::string_view key, std::size_t max,
                       bool required = false) {
         const json* value = find(obj, key);
-        const std::string here = at(path, key);
         if (value == nullptr) {
-            if (required) fail(here, "missing");
+            if (required) fail(at(path, key), "missing");
             return nullptr;
         }
         if (!value->is_array()) {
-            fail(here, "an array is required");
+            fail(at(path, key), "an array is required");
             return nullptr;
         }
         if (value->size() > max) {
-            fail(here, "more than " + std::to_string(max) + " entries");
+            fail(at(path, key), "more than " + std::to_string(max) + " entries");
             return nullptr;
         }
         return value;
@@ -129,21 +129,21 @@ class Reader {
     bool read_text(const json& obj, const std::string& path, std::string_view key, std::size_t max, bool required,
                    std::string& out) {
         const json* value = find(obj, key);
-        const std::string here = at(path, key);
+        // The path is spelt only for a problem: most values are sound, and a document has many.
         if (value == nullptr) {
-            if (required) fail(here, "missing");
+            if (required) fail(at(path, key), "missing");
             return false;
         }
         if (!value->is_string()) {
-            fail(here, "a text is required");
+            fail(at(path, key), "a text is required");
             return false;
         }
         if (!to_latin1(value->get_ref<const std::string&>(), out)) {
-            fail(here, "a character outside Latin-1");
+            fail(at(path, key), "a character outside Latin-1");
             return false;
         }
         if (out.size() > max) {
-            fail(here, "longer than " + std::to_string(max) + " characters");
+            fail(at(path, key), "longer than " + std::to_string(max) + " characters");
             return false;
         }
         return true;
@@ -152,13 +152,12 @@ class Reader {
     bool integer(const json& obj, const std::string& path, std::string_view key, std::int32_t& out, std::int64_t min,
                  std::int64_t max, bool required = false) {
         const json* value = find(obj, key);
-        const std::string here = at(path, key);
         if (value == nullptr) {
-            if (required) fail(here, "missing");
+            if (required) fail(at(path, key), "missing");
             return false;
         }
         if (!value->is_number_integer()) {
-            fail(here, "a whole number is required");
+            fail(at(path, key), "a whole number is required");
             return false;
         }
         bool in_range = false;
@@ -173,7 +172,7 @@ class Reader {
             in_range = n >= min && n <= max;
         }
         if (!in_range) {
-            fail(here, "outside " + std::to_string(min) + " to " + std::to_string(max));
+            fail(at(path, key), "outside " + std::to_string(min) + " to " + std::to_string(max));
             return false;
         }
         out = static_cast<std::int32_t>(n);
@@ -190,7 +189,7 @@ class Reader {
     }
 
     static const json* find(const json& obj, std::string_view key) {
-        const auto it = obj.find(std::string(key));
+        const auto it = obj.find(key);
         return it == obj.end() ? nullptr : &*it;
     }
 
@@ -256,17 +255,19 @@ void read_field(Reader& r, const json& j, const std::string& path, CConfigField&
     const bool host = kind == FieldKind::host;
     const bool user = kind == FieldKind::user_defined;
     const bool calculated = kind == FieldKind::calculated;
-    std::initializer_list<std::string_view> common = {keys::kName,     keys::kHostName, keys::kNumber,
-                                                      keys::kKind,     keys::kType,     keys::kLength,
-                                                      keys::kDecimals, keys::kDateKind, keys::kDateFormat};
-    std::set<std::string_view> allowed(common.begin(), common.end());
-    if (host) allowed.insert({keys::kVisible, keys::kUpdateAllowed, keys::kOffset});
-    if (user)
-        allowed.insert({keys::kUpdateAllowed, keys::kOffset, keys::kOffsetValue, keys::kOffsetInCharacters,
-                        keys::kOffsetFromStart, keys::kBaseField});
-    if (calculated) allowed.insert(keys::kExpression);
+    const auto belongs = [&](std::string_view key) {
+        for (std::string_view k : {keys::kName, keys::kHostName, keys::kNumber, keys::kKind, keys::kType, keys::kLength,
+                                   keys::kDecimals, keys::kDateKind, keys::kDateFormat})
+            if (key == k) return true;
+        if (host && (key == keys::kVisible || key == keys::kUpdateAllowed || key == keys::kOffset)) return true;
+        if (user)
+            for (std::string_view k : {keys::kUpdateAllowed, keys::kOffset, keys::kOffsetValue,
+                                       keys::kOffsetInCharacters, keys::kOffsetFromStart, keys::kBaseField})
+                if (key == k) return true;
+        return calculated && key == keys::kExpression;
+    };
     for (auto it = j.begin(); it != j.end(); ++it)
-        if (allowed.count(it.key()) == 0)
+        if (!belongs(it.key()))
             r.fail(at(path, it.key()), "not a key of a " +
                                            std::string(host         ? "host"
                                                        : user       ? "user"
@@ -473,6 +474,32 @@ void check_references(Reader& r, const CConfigFile& file) {
     }
 }
 
+// The deepest nesting of objects and arrays in a text, counted as the parser will see it; whether the text is
+// valid JSON is the parser's to say.
+std::size_t nesting_depth(std::string_view text) {
+    std::size_t depth = 0, deepest = 0;
+    bool in_text = false, escaped = false;
+    for (const char c : text) {
+        if (in_text) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                in_text = false;
+            continue;
+        }
+        if (c == '"') {
+            in_text = true;
+        } else if (c == '{' || c == '[') {
+            deepest = std::max(deepest, ++depth);
+        } else if ((c == '}' || c == ']') && depth > 0) {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
 bool check_format(Reader& r, const json& root) {
     std::string format;
     if (!r.read_text(root, "", keys::kFormat, 64, true, format)) return false;
@@ -543,22 +570,14 @@ bool read_config_document(std::string_view text, ConfigDocument& document, std::
         r.fail("", "the document is larger than " + std::to_string(kMaxDocumentBytes) + " bytes");
         return false;
     }
+    // Deeper nesting than any document has is refused before parsing, so it never becomes a tree; brackets
+    // inside texts do not count.
+    if (nesting_depth(text) > kMaxDocumentDepth) {
+        r.fail("", "nested deeper than " + std::to_string(kMaxDocumentDepth) + " levels");
+        return false;
+    }
     try {
-        bool too_deep = false;
-        // Deeper nesting than any document has is dropped while parsing, so it never becomes a tree.
-        const json::parser_callback_t limit_depth = [&too_deep](int depth, json::parse_event_t event, json&) {
-            if ((event == json::parse_event_t::object_start || event == json::parse_event_t::array_start) &&
-                depth >= static_cast<int>(kMaxDocumentDepth)) {
-                too_deep = true;
-                return false;
-            }
-            return true;
-        };
-        const json root = json::parse(text.begin(), text.end(), limit_depth, true, false);
-        if (too_deep) {
-            r.fail("", "nested deeper than " + std::to_string(kMaxDocumentDepth) + " levels");
-            return false;
-        }
+        const json root = json::parse(text.begin(), text.end(), nullptr, true, false);
         read_root(r, root, document);
     } catch (const json::parse_error& e) {
         r.fail("", "not valid JSON at byte " + std::to_string(e.byte));
