@@ -162,12 +162,12 @@ Values member_values(const CJoinMember& m) {
 
 // A quick look before the values are spelt out: most fields of two versions of a file are alike.
 bool same_field(const CConfigField& a, const CConfigField& b) {
-    return a.name == b.name && a.host_name == b.host_name && a.field_kind == b.field_kind && a.visible == b.visible &&
-           a.update_allowed == b.update_allowed && a.data_type_code == b.data_type_code && a.length == b.length &&
-           a.decimals == b.decimals && a.date_kind == b.date_kind && a.date_format == b.date_format &&
-           a.offset == b.offset && a.offset_value == b.offset_value &&
+    return a.name.view() == b.name.view() && a.host_name.view() == b.host_name.view() && a.field_kind == b.field_kind &&
+           a.visible == b.visible && a.update_allowed == b.update_allowed && a.data_type_code == b.data_type_code &&
+           a.length == b.length && a.decimals == b.decimals && a.date_kind == b.date_kind &&
+           a.date_format == b.date_format && a.offset == b.offset && a.offset_value == b.offset_value &&
            a.offset_in_characters == b.offset_in_characters && a.offset_from_start == b.offset_from_start &&
-           a.base_field == b.base_field && a.expression == b.expression;
+           a.base_field.view() == b.base_field.view() && a.expression.view() == b.expression.view();
 }
 
 void compare(std::vector<DiffLine>& out, const std::string& part, const Values& a, const Values& b) {

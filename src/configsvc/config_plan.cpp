@@ -89,7 +89,7 @@ class Changes {
     explicit Changes(std::string prefix) : prefix_(std::move(prefix)) {}
     template <class T>
     bool text(std::string_view key, const T& a, const T& b) {
-        if (a == b) return false;
+        if (a.view() == b.view()) return false;
         lines.push_back(prefix_ + std::string(key) + ": " + lit(a.view()) + " -> " + lit(b.view()));
         return true;
     }
@@ -304,7 +304,7 @@ class Planner {
             const model::CJoinMember& m = *desired.members[k];
             if (m.where_condition.empty()) continue;
             if (current != nullptr && k < current->members.size() &&
-                current->members[k]->where_condition == m.where_condition)
+                current->members[k]->where_condition.view() == m.where_condition.view())
                 continue;
             expr::CExpressionParser parser;
             std::vector<expr::MemberFieldRef> refs;
@@ -321,13 +321,14 @@ class Planner {
         for (std::size_t i = 0; i < a.members.size(); ++i) {
             const CJoinMember& x = *a.members[i];
             const CJoinMember& y = *b.members[i];
-            if (!(x.sub_table == y.sub_table) || !(x.set == y.set) || x.join_kind != y.join_kind ||
-                !(x.where_condition == y.where_condition) || x.condition_count() != y.condition_count())
+            if (x.sub_table.view() != y.sub_table.view() || x.set.view() != y.set.view() ||
+                x.join_kind != y.join_kind || x.where_condition.view() != y.where_condition.view() ||
+                x.condition_count() != y.condition_count())
                 return false;
             for (std::size_t k = 0; k < x.condition_count(); ++k) {
                 const model::CJoinField& f = *x.join_fields[k];
                 const model::CJoinField& g = *y.join_fields[k];
-                if (!(f.field == g.field) || f.kind != g.kind || !(f.value == g.value) ||
+                if (f.field.view() != g.field.view() || f.kind != g.kind || f.value.view() != g.value.view() ||
                     (f.kind == model::JoinFieldKind::field && f.member_number != g.member_number))
                     return false;
             }
@@ -340,7 +341,7 @@ class Planner {
         for (std::size_t i = 0; i < a.sets.size(); ++i) {
             const model::CTableSet& x = *a.sets[i];
             const model::CTableSet& y = *b.sets[i];
-            if (!(x.set_name == y.set_name) || x.first_attribute != y.first_attribute ||
+            if (x.set_name.view() != y.set_name.view() || x.first_attribute != y.first_attribute ||
                 x.second_attribute != y.second_attribute || x.third_attribute != y.third_attribute || x.keys != y.keys)
                 return false;
         }
@@ -381,7 +382,7 @@ class Planner {
         Changes header("");
         if (a.join_table) {
             // A join's name goes with its own header request.
-            t.join_header = !(a.name == b.name);
+            t.join_header = a.name.view() != b.name.view();
         } else {
             header.text("name", a.name, b.name);
         }
@@ -404,7 +405,7 @@ class Planner {
             refuse(what,
                    "its database, dataset, set, sets and description file come from the catalogue and cannot "
                    "be changed");
-        t.where = !(a.where_condition == b.where_condition);
+        t.where = a.where_condition.view() != b.where_condition.view();
         compare_fields(t, a, b);
         return t;
     }
