@@ -111,6 +111,11 @@ TEST_F(ConfigCodeE2e, DiffDryRunApplyAndExportAgain) {
     EXPECT_TRUE(has(r.out, "41 put where condition  table ORDERS\n")) << r.out;
     EXPECT_TRUE(has(r.out, "27 mark fields  table ORDERS\n    hide field ORD-WEIGHT\n")) << r.out;
     EXPECT_TRUE(has(r.out, "28 add fields  table ORDERS\n")) << r.out;
+    r = e2e.kestra({"--json", "apply", doc, kFile, "--dry-run"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.out, "{\"code\":28,\"target\":\"table ORDERS\",\"changes\":[\"add calculated field TOTAL_K\"]}"))
+        << r.out;
+    EXPECT_TRUE(has(r.out, "\"refusals\":[]}")) << r.out;
     EXPECT_EQ(export_now(), original) << "a dry run changes nothing";
 
     r = e2e.kestra({"apply", doc, kFile});
@@ -167,6 +172,8 @@ TEST_F(ConfigCodeE2e, ADeletionNeedsAllowDelete) {
 }
 
 TEST_F(ConfigCodeE2e, WhatCannotBeAppliedIsRefusedBeforeAnythingIsSent) {
+    EXPECT_EQ(e2e.kestra({"apply", kFile}).status, 2);
+    EXPECT_EQ(e2e.kestra({"diff", kFile, kFile, kFile}).status, 2);
     // A bad document is refused before the login: a wrong password is never tried.
     const std::string bad = write(dir, "bad.json", replaced(original, "\"priority\": 50", "\"priority\": \"high\""));
     auto r = e2e.kestra({"apply", bad, kFile}, "wrong-password");
