@@ -20,7 +20,7 @@ using kestra::testing::fake_provider;
 namespace {
 
 class ConfigFileRequestTest : public kestra::testing::FakeSessionTest {
-  protected:
+protected:
     // What the request carried after the header.
     std::string sent(std::size_t i = 0) { return fake_provider().transmitted.at(i).substr(14); }
 
@@ -77,7 +77,8 @@ TEST_F(ConfigFileRequestTest, AListSplitOverThreeMessagesGivesTheSameTreeAsOne) 
 
 TEST_F(ConfigFileRequestTest, ALevelTwoDeeperAttachesToTheCurrentNodeOfItsLevel) {
     // Y (level 3) comes right after C (level 1): level 3's current node is still X, set before C arrived.
-    queue(13, "00005" + entry(1, 0, "A") + entry(2, 1, "B") + entry(3, 2, "X") + entry(4, 1, "C") + entry(5, 3, "Y"));
+    queue(13, "00005" + entry(1, 0, "A") + entry(2, 1, "B") + entry(3, 2, "X") + entry(4, 1, "C") +
+                  entry(5, 3, "Y"));
     CServerNode root;
     ASSERT_EQ(get_config_list(client, root), 0);
     EXPECT_EQ(outline(root), "1 A\n  2 B\n    3 X\n      5 Y\n  4 C\n");
