@@ -23,7 +23,18 @@ model::CServerNode* resolve_config_file(CliContext& ctx, model::CServerNode& roo
         if (number == 0 && allow_root) return &root;
         node = root.find_by_number(static_cast<std::int32_t>(number));
     } else {
-        node = root.find_by_name(file_arg);
+        // Copies may give two files in different branches the same name: picking one would act on a file the user
+        // may not have meant.
+        std::size_t matches = 0;
+        root.for_each_descendant([&](model::CServerNode& n) {
+            if (n.name == file_arg) {
+                if (matches++ == 0) node = &n;
+            }
+        });
+        if (matches > 1) {
+            ctx.err << "kestra: " << matches << " configuration files are named " << file_arg << "; give its number\n";
+            return nullptr;
+        }
     }
     if (node == nullptr) ctx.err << "kestra: no configuration file " << file_arg << "\n";
     return node;
