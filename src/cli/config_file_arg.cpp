@@ -1,6 +1,7 @@
 #include "cli/config_file_arg.h"
 
 #include <ostream>
+#include <sstream>
 
 #include "cli/arg_parser.h"
 #include "cli/host_command.h"
@@ -54,6 +55,10 @@ int with_open_file(CliContext& ctx, hostlink::CHostSession& session, const std::
         return host_failure(ctx, session);
     node->config.file_reference = static_cast<std::int32_t>(reference);
 
+    // What a changing command reports is held back until the file is saved: a failed save must not follow a
+    // report of a change that did not last.
+    std::ostringstream held;
+    std::streambuf* const shown_to = save ? ctx.out.rdbuf(held.rdbuf()) : nullptr;
     int status = body ? body(client, node->config, reference) : kExitOk;
     if (status == kExitOk && save) {
         if (before_save) status = before_save(client, node->config, reference);
@@ -67,6 +72,10 @@ int with_open_file(CliContext& ctx, hostlink::CHostSession& session, const std::
     // Closed whatever happened above: an open file left behind would stay locked on the host.
     if (configsvc::close_config(client, reference) != hostlink::kSuccess && status == kExitOk)
         status = kExitFailure;
+    if (save) {
+        ctx.out.rdbuf(shown_to);
+        if (status == kExitOk) ctx.out << held.str();
+    }
     print_diagnostics(ctx, session);
     return status;
 }
