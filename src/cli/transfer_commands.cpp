@@ -238,21 +238,22 @@ int run_get(CliContext& ctx, std::span<const std::string> args) {
     });
 }
 
-// An entry is named by its number in the listing (from 1) or by its host file name.
-bool resolve_entry(const archive::ArchiveReader& reader, const std::string& name, std::size_t& index) {
+// An entry is named by its number in the listing (from 1) or by its host file name. An archive may hold the same
+// host file twice; such a name is refused (the count is set) rather than sending whichever comes first.
+bool resolve_entry(const archive::ArchiveReader& reader, const std::string& name, std::size_t& index,
+                   std::size_t& matches) {
     const auto& entries = reader.entries();
     long long number = 0;
+    matches = 0;
     if (parse_number(name, number, 1, static_cast<long long>(entries.size()))) {
         index = static_cast<std::size_t>(number - 1);
+        matches = 1;
         return true;
     }
     for (const auto& e : entries) {
-        if (e.readable && e.header.name == name) {
-            index = e.index;
-            return true;
-        }
+        if (e.readable && e.header.name == name && matches++ == 0) index = e.index;
     }
-    return false;
+    return matches == 1;
 }
 
 int run_put(CliContext& ctx, std::span<const std::string> args) {
@@ -275,8 +276,13 @@ int run_put(CliContext& ctx, std::span<const std::string> args) {
     } else {
         for (std::size_t i = 1; i < positionals.size(); ++i) {
             std::size_t index = 0;
-            if (!resolve_entry(reader, positionals[i], index)) {
-                ctx.err << "kestra: put: no entry " << positionals[i] << " in " << path << "\n";
+            std::size_t matches = 0;
+            if (!resolve_entry(reader, positionals[i], index, matches)) {
+                if (matches > 1)
+                    ctx.err << "kestra: put: " << matches << " entries of " << path << " are named " << positionals[i]
+                            << "; give its number\n";
+                else
+                    ctx.err << "kestra: put: no entry " << positionals[i] << " in " << path << "\n";
                 return kExitFailure;
             }
             selected.push_back(index);

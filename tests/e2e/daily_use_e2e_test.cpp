@@ -211,6 +211,14 @@ TEST(DailyUseE2e, APutWithAnUnreadableEntrySendsNothingUnlessToldToSkipIt) {
     EXPECT_EQ(skipped.out,
               "{\"archive\":\"" + path + "\",\"sent\":[\"" + kWords + "\"],\"skipped\":[2],\"ok\":false}\n");
     EXPECT_EQ(target.kestra({"get", dir.file("back.kba"), kWords}).status, 0);
+
+    // The same host file twice in one archive: its name names neither.
+    const std::string twice = dir.file("twice.kba");
+    ASSERT_EQ(source.kestra({"get", twice, kWords, kWords}).status, 0);
+    auto ambiguous = target.kestra({"put", twice, kWords});
+    EXPECT_EQ(ambiguous.status, 1);
+    EXPECT_TRUE(has(ambiguous.err, "2 entries of " + twice + " are named " + kWords + "; give its number"))
+        << ambiguous.err;
 }
 
 // --- names and texts ---
