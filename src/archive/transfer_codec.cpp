@@ -1,6 +1,8 @@
 #include "archive/transfer_codec.h"
 
 #include <cstdio>
+#include <exception>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 
@@ -163,7 +165,10 @@ std::string encode_put_data_body(std::span<const std::uint8_t> chunk) {
 }
 
 bool read_list_file(const std::string& path, std::vector<std::string>& names, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
+    // A folder opens as a stream on some systems and then fails (or throws) on the first read; it is no list.
+    std::error_code ec;
+    std::ifstream in;
+    if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
     if (!in.is_open()) {
         error = "Cannot open list file " + path;
         return false;
@@ -182,13 +187,20 @@ bool read_list_file(const std::string& path, std::vector<std::string>& names, st
         line.clear();
     };
     std::streambuf* buf = in.rdbuf();
-    for (int c = buf->sbumpc(); c != std::char_traits<char>::eof() && names.size() < kMostNames;
-         c = buf->sbumpc()) {
-        if (c == '\n') {
-            take();
-        } else if (line.size() <= kLongestLine) {
-            line += static_cast<char>(c);
+    try {
+        for (int c = buf->sbumpc(); c != std::char_traits<char>::eof() && names.size() < kMostNames;
+             c = buf->sbumpc()) {
+            if (c == '\n') {
+                take();
+            } else if (line.size() <= kLongestLine) {
+                line += static_cast<char>(c);
+            }
         }
+    } catch (const std::exception&) {
+        // A read error (a device, a vanished file) is reported like a file that cannot be opened.
+        names.clear();
+        error = "Cannot open list file " + path;
+        return false;
     }
     if (names.size() < kMostNames) take();
     return true;

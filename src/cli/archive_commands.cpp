@@ -51,10 +51,10 @@ void print_table(CliContext& ctx, const std::string& path, const archive::Archiv
         Row r;
         r.cells[0] = std::to_string(e.index + 1);
         if (!e.readable) {
-            r.cells[1] = "(unreadable: " + e.problem + ")";
+            r.cells[1] = "(unreadable: " + shown(e.problem) + ")";
         } else {
             const archive::HostFileAttributes& a = e.header.attributes;
-            r.cells[1] = e.header.name;
+            r.cells[1] = shown(e.header.name);
             r.cells[2] = std::to_string(e.size);
             r.cells[3] = std::to_string(a.frame_size);
             r.cells[4] = std::to_string(a.record_size);
@@ -91,7 +91,7 @@ int run_archive(CliContext& ctx, std::span<const std::string> args) {
     ArgParser parser(args);
     std::vector<std::string> positionals;
     if (!parser.finish(positionals) || positionals.size() != 1) {
-        ctx.err << "kestra archive: " << (parser.error().empty() ? "expected one ARCHIVE" : parser.error())
+        ctx.err << "kestra: archive: " << (parser.error().empty() ? "expected one ARCHIVE" : parser.error())
                 << "\nusage: kestra archive ARCHIVE\n";
         return kExitUsage;
     }
@@ -99,7 +99,7 @@ int run_archive(CliContext& ctx, std::span<const std::string> args) {
     archive::ArchiveReader reader;
     std::string error;
     if (!reader.open(path, error)) {
-        ctx.err << "kestra archive: " << path << ": " << error << "\n";
+        ctx.err << "kestra: archive: " << path << ": " << error << "\n";
         return kExitFailure;
     }
     if (ctx.options.json)

@@ -66,7 +66,7 @@ void print_names(CliContext& ctx, const std::vector<std::string>& names) {
         ctx.out << "]\n";
         return;
     }
-    for (const auto& n : names) ctx.out << n << "\n";
+    for (const auto& n : names) ctx.out << shown(n) << "\n";
 }
 
 // --- descfiles, databases, datasets ---
@@ -130,9 +130,9 @@ int run_datasets(CliContext& ctx, std::span<const std::string> args) {
         // A set stands indented under the dataset it belongs to, marked as a set.
         for (const auto& d : model.datasets()) {
             if (d->is_set())
-                ctx.out << "  " << d->name.str() << " (set)\n";
+                ctx.out << "  " << shown(d->name.view()) << " (set)\n";
             else
-                ctx.out << d->name.str() << "\n";
+                ctx.out << shown(d->name.view()) << "\n";
         }
         return kExitOk;
     });
@@ -148,16 +148,13 @@ const CDescDatasetEntry* find_entry(const configsvc::DatasetList& datasets, cons
     return nullptr;
 }
 
-void print_new_tables(CliContext& ctx, const configsvc::TableList& tables) {
-    if (ctx.options.json) {
-        ctx.out << "[";
-        for (std::size_t i = 0; i < tables.size(); ++i)
-            ctx.out << (i ? "," : "") << "{\"number\":" << tables[i]->table_number
-                    << ",\"name\":" << json_string(tables[i]->name.view()) << "}";
-        ctx.out << "]\n";
-        return;
-    }
-    for (const auto& t : tables) ctx.out << t->table_number << " " << t->name.str() << "\n";
+// A changing command: nothing in text mode; with --json the tables made, by number and name.
+void print_new_tables(CliContext& ctx, const char* command, const configsvc::TableList& tables) {
+    std::string list;
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        list += std::string(i ? "," : "") + "{\"number\":" + std::to_string(tables[i]->table_number) +
+                ",\"name\":" + json_string(tables[i]->name.view()) + "}";
+    print_changed(ctx, command, "\"tables\":[" + list + "]");
 }
 
 int run_add_tables(CliContext& ctx, std::span<const std::string> args) {
@@ -177,6 +174,8 @@ int run_add_tables(CliContext& ctx, std::span<const std::string> args) {
         if (eq == std::string::npos || eq == 0 || eq + 1 == r.size())
             return usage(ctx, "add-tables: --as takes ENTRY=NAME");
         names[upper(r.substr(0, eq))] = upper(r.substr(eq + 1));
+        if (r.size() - eq - 1 > 29)
+            return usage(ctx, "add-tables: --as " + r + ": a table name has at most 29 characters");
     }
     return with_host(ctx, [&](hostlink::CHostSession& session) {
         configsvc::CPendingUnloadList pending;
@@ -197,15 +196,15 @@ int run_add_tables(CliContext& ctx, std::span<const std::string> args) {
                     const std::string proposed = given != names.end() ? given->second : std::string();
                     // Without a window, the name dialog's message is the answer: the table is not made.
                     auto refuse = [&](const std::string& message, std::string& name) {
-                        ctx.err << "kestra: " << rest[i] << " as " << name << ": " << message << "\n";
+                        ctx.err << "kestra: " << rest[i] << " as " << shown(name) << ": " << message << "\n";
                         return false;
                     };
-                    if (model.insert_table(*entry, refuse, proposed) != 0) return kExitUsage;
+                    if (model.insert_table(*entry, refuse, proposed) != 0) return kExitFailure;
                 }
                 if (configsvc::add_tables(client, reference, model.new_tables()) != hostlink::kSuccess)
                     return failed(ctx, client);
                 configsvc::TableList added = model.take_new_tables();
-                print_new_tables(ctx, added);
+                print_new_tables(ctx, "add-tables", added);
                 for (auto& t : added) file.tables.push_back(std::move(t));
                 file.modified = true;
                 return kExitOk;
@@ -256,13 +255,18 @@ int run_add_cobol_table(CliContext& ctx, std::span<const std::string> args) {
             request.access_library = library.value_or("");
             const std::int16_t rc = request.ok(client, file);
             if (rc != hostlink::kSuccess) {
+                // The checks of the name and target are the command line's; a name the file holds is the data's.
+                if (request.message() == "**Duplicate Table Name**") {
+                    ctx.err << "kestra: " << request.message() << "\n";
+                    return kExitFailure;
+                }
                 if (!request.message().empty()) return usage(ctx, request.message());
                 return failed(ctx, client);
             }
             // An unload that failed after the add leaves its errors; the table exists all the same.
             print_diagnostics(ctx, session);
             configsvc::TableList added = request.take_new_tables();
-            print_new_tables(ctx, added);
+            print_new_tables(ctx, "add-cobol-table", added);
             for (auto& t : added) file.tables.push_back(std::move(t));
             return kExitOk;
         });
@@ -290,7 +294,8 @@ const CommandRegistration add_tables_reg{
      "Makes one table per dataset or set ENTRY of the database, named from it (\"(\", \",\", \"-\" and \"=\" become\n"
      "\"_\", \")\" is dropped) or as --as names it (upper-cased). A name longer than 29 characters or equal, ignoring\n"
      "case, to another table is refused with the table name dialog's message and nothing is added. The tables take\n"
-     "the host's default settings and go in one add-tables request; the file is saved unless --no-save.",
+     "the host's default settings and go in one add-tables request; the file is saved unless --no-save. With\n"
+     "--json, prints the new tables' numbers and names.",
      kGroupCatalogue, run_add_tables}};
 const CommandRegistration add_cobol_table_reg{
     {"add-cobol-table",

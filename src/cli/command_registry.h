@@ -9,8 +9,10 @@
 
 namespace kestra::cli {
 
+// One rule for every command: 2 for what is wrong in the command line itself (syntax, values out of range, texts
+// too long), checked before the login; 1 for everything the host, the line, a file or the data refused or lacked.
 constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;  // the host or the link refused or failed
+constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 // Options given before the command name; each defaults to what the Connect dialog saved.
@@ -21,7 +23,10 @@ struct GlobalOptions {
     std::string user;
     std::string chargecode;
     bool json = false;
+    int timeout = 0;  // receive time-out in seconds for this run; 0 = the settings' value
 };
+
+class SharedLogin;
 
 struct CliContext {
     std::ostream& out;
@@ -30,6 +35,8 @@ struct CliContext {
     GlobalOptions options;
     // The settings file in force (from --ini or the usual place).
     std::string ini_path;
+    // Set while several commands share one login (kestra batch); null otherwise.
+    SharedLogin* shared_login = nullptr;
 };
 
 using CommandFn = std::function<int(CliContext&, std::span<const std::string> args)>;

@@ -1,6 +1,7 @@
 #include "cli/config_file_arg.h"
 
 #include <ostream>
+#include <sstream>
 
 #include "cli/arg_parser.h"
 #include "cli/host_command.h"
@@ -23,7 +24,18 @@ model::CServerNode* resolve_config_file(CliContext& ctx, model::CServerNode& roo
         if (number == 0 && allow_root) return &root;
         node = root.find_by_number(static_cast<std::int32_t>(number));
     } else {
-        node = root.find_by_name(file_arg);
+        // Copies may give two files in different branches the same name: picking one would act on a file the user
+        // may not have meant.
+        std::size_t matches = 0;
+        root.for_each_descendant([&](model::CServerNode& n) {
+            if (n.name == file_arg) {
+                if (matches++ == 0) node = &n;
+            }
+        });
+        if (matches > 1) {
+            ctx.err << "kestra: " << matches << " configuration files are named " << file_arg << "; give its number\n";
+            return nullptr;
+        }
     }
     if (node == nullptr) ctx.err << "kestra: no configuration file " << file_arg << "\n";
     return node;
@@ -43,6 +55,10 @@ int with_open_file(CliContext& ctx, hostlink::CHostSession& session, const std::
         return host_failure(ctx, session);
     node->config.file_reference = static_cast<std::int32_t>(reference);
 
+    // What a changing command reports is held back until the file is saved: a failed save must not follow a
+    // report of a change that did not last.
+    std::ostringstream held;
+    std::streambuf* const shown_to = save ? ctx.out.rdbuf(held.rdbuf()) : nullptr;
     int status = body ? body(client, node->config, reference) : kExitOk;
     if (status == kExitOk && save) {
         if (before_save) status = before_save(client, node->config, reference);
@@ -56,6 +72,10 @@ int with_open_file(CliContext& ctx, hostlink::CHostSession& session, const std::
     // Closed whatever happened above: an open file left behind would stay locked on the host.
     if (configsvc::close_config(client, reference) != hostlink::kSuccess && status == kExitOk)
         status = kExitFailure;
+    if (save) {
+        ctx.out.rdbuf(shown_to);
+        if (status == kExitOk) ctx.out << held.str();
+    }
     print_diagnostics(ctx, session);
     return status;
 }

@@ -29,7 +29,8 @@ using OpenFileBody =
 // Lists the files, resolves FILE, opens it (18), runs `body`; when the body returned kExitOk and `save` is set,
 // runs `before_save` (if any; e.g. unloading pending tables with their changes) and, when that succeeded too,
 // saves (40); the file is always closed (19) once opened. Diagnostics are printed. Returns the body's status, or
-// kExitFailure when the list, open, save or close failed.
+// kExitFailure when the list, open, save or close failed. With `save`, what the body prints (a changing command's
+// report) is shown only when everything, the save and the close included, succeeded.
 int with_open_file(CliContext& ctx, hostlink::CHostSession& session, const std::string& file_arg, bool save,
                    const OpenFileBody& body, const OpenFileBody& before_save = {});
 

@@ -32,10 +32,21 @@ bool positionals(CliContext& ctx, ArgParser& parser, std::size_t count, const ch
     return true;
 }
 
-// As the dialogs' name field does: the name the host will hold is upper case, so it is checked that way.
-int refuse_name(CliContext& ctx, const char* message) {
+// As the dialogs' name field does: the name the host will hold is upper case, so it is checked that way. What the
+// name itself breaks is found before the login (exit 2); a duplicate only once the tree is read (exit 1).
+int refuse_name(CliContext& ctx, const char* message, int status) {
     ctx.err << "kestra: " << message << "\n";
-    return kExitUsage;
+    return status;
+}
+
+// The name checks that need no tree; nullptr when the name passes them.
+const char* name_problem(std::string name, configsvc::NameUse use) {
+    const CServerNode empty;
+    return configsvc::check_config_file_name(name, empty, use);
+}
+
+std::string file_members(std::uint32_t number, const std::string& name) {
+    return "\"number\":" + std::to_string(number) + ",\"name\":" + json_string(name);
 }
 
 std::uint32_t number_of(const CServerNode& node) {
@@ -44,7 +55,7 @@ std::uint32_t number_of(const CServerNode& node) {
 
 void print_tree_lines(CliContext& ctx, const CServerNode& root) {
     root.for_each_descendant([&](CServerNode& node) {
-        ctx.out << std::string(2 * (node.depth() - 1), ' ') << node.config.number << " " << node.name << "\n";
+        ctx.out << std::string(2 * (node.depth() - 1), ' ') << node.config.number << " " << shown(node.name) << "\n";
     });
 }
 
@@ -61,13 +72,6 @@ void print_tree_json(CliContext& ctx, const CServerNode& node) {
         print_tree_json(ctx, *child);  // depth is bounded by the list reader
     }
     ctx.out << "]}";
-}
-
-void print_file(CliContext& ctx, std::uint32_t number, const std::string& name) {
-    if (ctx.options.json)
-        ctx.out << "{\"number\":" << number << ",\"name\":" << json_string(name) << "}\n";
-    else
-        ctx.out << number << " " << name << "\n";
 }
 
 // Logs in, reads the configuration-file tree and runs the command on it.
@@ -107,16 +111,18 @@ int run_add_file(CliContext& ctx, std::span<const std::string> args) {
     std::vector<std::string> rest;
     int status = kExitOk;
     if (!positionals(ctx, parser, 1, "add-file", rest, status)) return status;
+    if (const char* refusal = name_problem(upper(rest[0]), configsvc::NameUse::add))
+        return refuse_name(ctx, refusal, kExitUsage);
     return with_tree(ctx, [&](hostlink::CHostSession& session, CConfigClient& client, CServerNode& root) {
         CServerNode* parent = parent_arg ? resolve_config_file(ctx, root, *parent_arg, true) : &root;
         if (parent == nullptr) return kExitFailure;
         std::string name = upper(rest[0]);
         if (const char* refusal = configsvc::check_config_file_name(name, root, configsvc::NameUse::add))
-            return refuse_name(ctx, refusal);
+            return refuse_name(ctx, refusal, kExitFailure);
         std::uint32_t number = 0;
         if (configsvc::add_config(client, name, number_of(*parent), number) != hostlink::kSuccess)
             return host_failure(ctx, session);
-        print_file(ctx, number, name);
+        print_changed(ctx, "add-file", file_members(number, name));
         return kExitOk;
     });
 }
@@ -126,15 +132,21 @@ int run_rename_file(CliContext& ctx, std::span<const std::string> args) {
     std::vector<std::string> rest;
     int status = kExitOk;
     if (!positionals(ctx, parser, 2, "rename-file", rest, status)) return status;
+    if (const char* refusal = name_problem(upper(rest[1]), configsvc::NameUse::rename))
+        return refuse_name(ctx, refusal, kExitUsage);
     return with_tree(ctx, [&](hostlink::CHostSession& session, CConfigClient& client, CServerNode& root) {
         CServerNode* node = resolve_config_file(ctx, root, rest[0]);
         if (node == nullptr) return kExitFailure;
         std::string name = upper(configsvc::trim_config_file_name(rest[1]));
-        if (name == node->name) return kExitOk;  // as the dialog: the same name is a cancel
+        if (name == node->name) {  // as the dialog: the same name is a cancel
+            print_changed(ctx, "rename-file", file_members(number_of(*node), name) + ",\"unchanged\":true");
+            return kExitOk;
+        }
         if (const char* refusal = configsvc::check_config_file_name(name, root, configsvc::NameUse::rename))
-            return refuse_name(ctx, refusal);
+            return refuse_name(ctx, refusal, kExitFailure);
         if (configsvc::rename_config(client, number_of(*node), name) != hostlink::kSuccess)
             return host_failure(ctx, session);
+        print_changed(ctx, "rename-file", file_members(number_of(*node), name));
         return kExitOk;
     });
 }
@@ -148,8 +160,16 @@ int run_delete_file(CliContext& ctx, std::span<const std::string> args) {
     return with_tree(ctx, [&](hostlink::CHostSession& session, CConfigClient& client, CServerNode& root) {
         CServerNode* node = resolve_config_file(ctx, root, rest[0]);
         if (node == nullptr) return kExitFailure;
+        // As the Delete command is disabled for a file with files below it: nothing is sent.
+        if (!node->children().empty()) {
+            ctx.err << "kestra: " << shown(node->name) << " has " << node->children().size()
+                    << (node->children().size() == 1 ? " child file" : " child files")
+                    << ": delete or move them first\n";
+            return kExitFailure;
+        }
         if (configsvc::delete_config(client, number_of(*node), !keep) != hostlink::kSuccess)
             return host_failure(ctx, session);
+        print_changed(ctx, "delete-file", file_members(number_of(*node), node->name));
         return kExitOk;
     });
 }
@@ -165,9 +185,14 @@ int run_move_file(CliContext& ctx, std::span<const std::string> args) {
         CServerNode* parent = resolve_config_file(ctx, root, rest[1], true);
         if (parent == nullptr) return kExitFailure;
         // As a drop is refused on the dragged node and its own branch, nothing is sent.
-        if (node->contains(parent)) return usage(ctx, "move-file: a file cannot move below itself");
+        if (node->contains(parent)) {
+            ctx.err << "kestra: move-file: a file cannot move below itself\n";
+            return kExitFailure;
+        }
         if (configsvc::move_config(client, number_of(*node), number_of(*parent)) != hostlink::kSuccess)
             return host_failure(ctx, session);
+        print_changed(ctx, "move-file",
+                      file_members(number_of(*node), node->name) + ",\"parent\":" + std::to_string(number_of(*parent)));
         return kExitOk;
     });
 }
@@ -177,6 +202,8 @@ int run_copy_file(CliContext& ctx, std::span<const std::string> args) {
     std::vector<std::string> rest;
     int status = kExitOk;
     if (!positionals(ctx, parser, 3, "copy-file", rest, status)) return status;
+    if (const char* refusal = name_problem(upper(rest[2]), configsvc::NameUse::paste))
+        return refuse_name(ctx, refusal, kExitUsage);
     return with_tree(ctx, [&](hostlink::CHostSession& session, CConfigClient& client, CServerNode& root) {
         CServerNode* node = resolve_config_file(ctx, root, rest[0]);
         if (node == nullptr) return kExitFailure;
@@ -184,13 +211,13 @@ int run_copy_file(CliContext& ctx, std::span<const std::string> args) {
         if (parent == nullptr) return kExitFailure;
         std::string name = upper(rest[2]);
         if (const char* refusal = configsvc::check_config_file_name(name, root, configsvc::NameUse::paste))
-            return refuse_name(ctx, refusal);
+            return refuse_name(ctx, refusal, kExitFailure);
         std::uint32_t clipboard = 0;
         std::uint32_t number = 0;
         if (configsvc::copy_config(client, number_of(*node), clipboard) != hostlink::kSuccess ||
             configsvc::paste_config(client, clipboard, name, number_of(*parent), number) != hostlink::kSuccess)
             return host_failure(ctx, session);
-        print_file(ctx, number, name);
+        print_changed(ctx, "copy-file", file_members(number, name));
         return kExitOk;
     });
 }
@@ -201,7 +228,9 @@ int run_save_file(CliContext& ctx, std::span<const std::string> args) {
     int status = kExitOk;
     if (!positionals(ctx, parser, 1, "save-file", rest, status)) return status;
     return with_host(ctx, [&](hostlink::CHostSession& session) {
-        return with_open_file(ctx, session, rest[0], true, {});
+        const int saved = with_open_file(ctx, session, rest[0], true, {});
+        if (saved == kExitOk) print_changed(ctx, "save-file", "\"file\":" + json_string(rest[0]));
+        return saved;
     });
 }
 
@@ -220,16 +249,18 @@ int run_env(CliContext& ctx, std::span<const std::string> args) {
         if (ctx.options.json)
             ctx.out << "{\"response\":" << json_string(response) << "}\n";
         else
-            ctx.out << response << "\n";
+            ctx.out << shown(response) << "\n";
         return kExitOk;
     });
 }
 
 constexpr const char* kFileHelp =
-    "A FILE is a configuration file's number or its exact name; a PARENT is a FILE, or 0 for the top of the tree.\n";
+    "A FILE is a configuration file's number or its exact name (a name several files have is refused: give the\n"
+    "number); a PARENT is a FILE, or 0 for the top of the tree.\n";
 constexpr const char* kNameHelp =
     "The name is trimmed and upper-cased, and must name a usercode and pack: \"(USER)NAME ON PACK\" or\n"
-    "\"*NAME ON PACK\". A name the tree already holds is refused. A refused name sends nothing (exit 2).\n";
+    "\"*NAME ON PACK\". A name that breaks this sends nothing (exit 2); one the tree already holds is refused\n"
+    "(exit 1).\n";
 
 const CommandRegistration files_reg{
     {"files", "", "list the configuration files as a tree",
@@ -238,8 +269,9 @@ const CommandRegistration files_reg{
      kGroupFiles, run_files}};
 const CommandRegistration add_reg{
     {"add-file", "NAME [--parent FILE]", "add a configuration file",
-     std::string("Adds a file as the last child of --parent (default: the top of the tree) and prints its number\n"
-                 "and name.\n") + kNameHelp + kFileHelp,
+     std::string("Adds a file as the last child of --parent (default: the top of the tree). With --json, prints its\n"
+                 "number and name.\n") +
+         kNameHelp + kFileHelp,
      kGroupFiles, run_add_file}};
 const CommandRegistration rename_reg{
     {"rename-file", "FILE NAME", "rename a configuration file",
@@ -247,8 +279,9 @@ const CommandRegistration rename_reg{
      run_rename_file}};
 const CommandRegistration delete_reg{
     {"delete-file", "FILE [--keep]", "delete a configuration file",
-     std::string("Deletes a file and the files below it from the tree. The delete flag goes with the request\n"
-                 "unless --keep is given.\n") + kFileHelp,
+     std::string("Deletes a file from the tree; a file with files below it is refused (delete or move them first).\n"
+                 "The delete flag goes with the request unless --keep is given.\n") +
+         kFileHelp,
      kGroupFiles, run_delete_file}};
 const CommandRegistration move_reg{
     {"move-file", "FILE PARENT", "move a configuration file under another",
@@ -257,8 +290,9 @@ const CommandRegistration move_reg{
      kGroupFiles, run_move_file}};
 const CommandRegistration copy_reg{
     {"copy-file", "FILE PARENT NAME", "copy a configuration file under another with a new name",
-     std::string("Copies FILE and pastes the copy as the last child of PARENT under NAME, then prints its number\n"
-                 "and name.\n") + kNameHelp + kFileHelp,
+     std::string("Copies FILE and pastes the copy as the last child of PARENT under NAME. With --json, prints its\n"
+                 "number and name.\n") +
+         kNameHelp + kFileHelp,
      kGroupFiles, run_copy_file}};
 const CommandRegistration save_reg{
     {"save-file", "FILE", "open, save and close a configuration file",

@@ -42,7 +42,7 @@ bool split_field(const std::string& field_arg, std::string& name, std::string& v
 
 
 int usage(CliContext& ctx, const char* command, const std::string& problem, const char* synopsis) {
-    ctx.err << "kestra " << command << ": " << problem << "\nusage: kestra " << command << " " << synopsis << "\n";
+    ctx.err << "kestra: " << command << ": " << problem << "\nusage: kestra " << command << " " << synopsis << "\n";
     return kExitUsage;
 }
 

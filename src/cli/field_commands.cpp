@@ -7,6 +7,7 @@
 #include "cli/cli_output.h"
 #include "cli/config_file_arg.h"
 #include "cli/host_command.h"
+#include "cli/table_arg.h"
 #include "configsvc/field_requests.h"
 #include "configsvc/pending_unload_list.h"
 #include "configsvc/table_requests.h"
@@ -30,37 +31,6 @@ constexpr std::size_t kMaxFieldName = model::kFieldNameMax;
 int host_failed(CliContext& ctx, CConfigClient& client) {
     print_diagnostics(ctx, client.session());
     return kExitFailure;
-}
-
-// A TABLE argument: the exact name, else the one name equal ignoring case, else a table number.
-CConfigTable* resolve_table(CliContext& ctx, CConfigFile& file, const std::string& arg) {
-    if (CConfigTable* t = file.find_table(arg)) return t;
-    CConfigTable* match = nullptr;
-    int matches = 0;
-    for (const auto& t : file.tables) {
-        if (model::equal_ignoring_case(t->name.view(), arg)) {
-            match = t.get();
-            ++matches;
-        }
-    }
-    if (matches == 1) return match;
-    long long number = 0;
-    if (matches == 0 && parse_number(arg, number, 1, 9999))
-        for (const auto& t : file.tables)
-            if (t->table_number == number) return t.get();
-    ctx.err << "kestra: no table " << arg << " in the configuration file\n";
-    return nullptr;
-}
-
-// A FIELD argument: a name ignoring case (names are unique that way), else a field number.
-CConfigField* resolve_field(CliContext& ctx, CConfigTable& table, const std::string& arg) {
-    if (CConfigField* f = table.find_field(arg)) return f;
-    long long number = 0;
-    if (parse_number(arg, number, 1, 9999))
-        for (const auto& f : table.fields)
-            if (f->tblfieldnum == number) return f.get();
-    ctx.err << "kestra: no field " << arg << " in table " << table.name.str() << "\n";
-    return nullptr;
 }
 
 const char* kind_word(std::int32_t kind) {
@@ -88,8 +58,8 @@ std::string format_word(const CConfigField& f) {
 }
 
 void print_field_text(CliContext& ctx, const CConfigField& f) {
-    ctx.out << f.tblfieldnum << " " << f.name.str() << " host-name=" << f.host_name.str() << " kind="
-            << kind_word(f.field_kind) << " type=" << f.type_text() << " sql=" << f.sql_type_name()
+    ctx.out << f.tblfieldnum << " " << shown(f.name.view()) << " host-name=" << shown(f.host_name.view())
+            << " kind=" << kind_word(f.field_kind) << " type=" << f.type_text() << " sql=" << f.sql_type_name()
             << " format=" << format_word(f) << " visible=" << on_off(f.visible)
             << " update-allowed=" << on_off(f.update_allowed);
     if (f.field_kind == FieldKind::host) ctx.out << " offset=" << f.offset;
@@ -98,7 +68,7 @@ void print_field_text(CliContext& ctx, const CConfigField& f) {
                 << (f.offset_in_characters ? "Chars" : "Digits") << " from "
                 << (f.offset_from_start ? "Start" : "End") << " of "
                 << (f.base_field.empty() ? std::string("<Buffer>") : f.base_field.str());
-    if (f.field_kind == FieldKind::calculated) ctx.out << " expression=" << f.expression.str();
+    if (f.field_kind == FieldKind::calculated) ctx.out << " expression=" << shown(f.expression.view());
     ctx.out << "\n";
 }
 
@@ -126,7 +96,10 @@ int load_plain_table(CliContext& ctx, CConfigClient& client, CConfigFile& file, 
     if (configsvc::get_table_list(client, pending, file) != hostlink::kSuccess) return host_failed(ctx, client);
     table = resolve_table(ctx, file, table_arg);
     if (table == nullptr) return kExitFailure;
-    if (table->join_table) return usage(ctx, "a join table has no fields of its own");
+    if (table->join_table) {
+        ctx.err << "kestra: " << shown(table->name.view()) << " is a join table: it has no fields of its own\n";
+        return kExitFailure;
+    }
     if (configsvc::load_table(client, static_cast<std::uint32_t>(file.file_reference), *table) != hostlink::kSuccess)
         return host_failed(ctx, client);
     return kExitOk;
@@ -225,20 +198,28 @@ int run_set_field(CliContext& ctx, std::span<const std::string> args) {
     if (rest.size() != 3) return usage(ctx, "set-field: give FILE, TABLE and FIELD");
     if (!name && !update && !date_kind && !date_format)
         return usage(ctx, "set-field: give --name, --update-allowed, --date-kind or --date-format");
+    // What the name breaks on its own is a usage error found before the login; a duplicate needs the table.
+    if (name) {
+        const std::string typed = trim(*name);
+        if (typed.empty()) return usage(ctx, "**You must enter a field name**");
+        if (typed.size() > kMaxFieldName) return usage(ctx, "**Field name too long**");
+    }
     std::optional<std::int32_t> kind;
     if (date_kind) {
         for (std::int32_t k = 0; k <= 4; ++k)
             if (*date_kind == kDateKindWords[k]) kind = k;
         if (!kind) return usage(ctx, "--date-kind takes standard|currency|date|time|timestamp");
     }
-    return edit_fields(ctx, rest[0], rest[1], no_save, [&](CConfigTable& table) {
+    const int status = edit_fields(ctx, rest[0], rest[1], no_save, [&](CConfigTable& table) {
         CConfigField* field = resolve_field(ctx, table, rest[2]);
         if (field == nullptr) return kExitFailure;
         if (name) {
             // The host field dialog's name box holds upper case only.
             const std::string wanted = field->field_kind == FieldKind::host ? upper(trim(*name)) : trim(*name);
-            if (const std::string problem = check_field_name(table, wanted, field->name.str()); !problem.empty())
-                return usage(ctx, problem);
+            if (const std::string problem = check_field_name(table, wanted, field->name.str()); !problem.empty()) {
+                ctx.err << "kestra: " << problem << "\n";
+                return kExitFailure;
+            }
             if (wanted != field->name.view()) {
                 field->name.assign(wanted);
                 field->name_changed = true;
@@ -246,8 +227,11 @@ int run_set_field(CliContext& ctx, std::span<const std::string> args) {
             }
         }
         if (update && *update != field->update_allowed) {
-            if (field->field_kind == FieldKind::calculated)
-                return usage(ctx, "a calculated field has no update-allowed flag");
+            if (field->field_kind == FieldKind::calculated) {
+                ctx.err << "kestra: " << shown(field->name.view())
+                        << " is a calculated field: it has no update-allowed flag\n";
+                return kExitFailure;
+            }
             field->update_allowed = *update;
             field->bModified = true;
         }
@@ -268,6 +252,8 @@ int run_set_field(CliContext& ctx, std::span<const std::string> args) {
         }
         return kExitOk;
     });
+    if (status == kExitOk) print_changed(ctx, "set-field");
+    return status;
 }
 
 enum class Mark { hide, show, remove };
@@ -284,10 +270,14 @@ int run_marks(CliContext& ctx, std::span<const std::string> args, Mark mark, con
             CConfigField* f = resolve_field(ctx, table, rest[i]);
             if (f == nullptr) return kExitFailure;
             const bool host = f->field_kind == FieldKind::host;
-            if (mark == Mark::remove && host)
-                return usage(ctx, f->name.str() + " is a host field: hide it instead");
-            if (mark != Mark::remove && !host)
-                return usage(ctx, f->name.str() + " is not a host field: delete it instead");
+            if (mark == Mark::remove && host) {
+                ctx.err << "kestra: " << shown(f->name.view()) << " is a host field: hide it instead\n";
+                return kExitFailure;
+            }
+            if (mark != Mark::remove && !host) {
+                ctx.err << "kestra: " << shown(f->name.view()) << " is not a host field: delete it instead\n";
+                return kExitFailure;
+            }
             if (std::find(chosen.begin(), chosen.end(), f) == chosen.end()) chosen.push_back(f);
         }
         for (CConfigField* f : chosen) {
@@ -316,13 +306,19 @@ int run_marks(CliContext& ctx, std::span<const std::string> args, Mark mark, con
 }
 
 int run_hide_fields(CliContext& ctx, std::span<const std::string> args) {
-    return run_marks(ctx, args, Mark::hide, "hide-fields");
+    const int status = run_marks(ctx, args, Mark::hide, "hide-fields");
+    if (status == kExitOk) print_changed(ctx, "hide-fields");
+    return status;
 }
 int run_show_fields(CliContext& ctx, std::span<const std::string> args) {
-    return run_marks(ctx, args, Mark::show, "show-fields");
+    const int status = run_marks(ctx, args, Mark::show, "show-fields");
+    if (status == kExitOk) print_changed(ctx, "show-fields");
+    return status;
 }
 int run_delete_fields(CliContext& ctx, std::span<const std::string> args) {
-    return run_marks(ctx, args, Mark::remove, "delete-fields");
+    const int status = run_marks(ctx, args, Mark::remove, "delete-fields");
+    if (status == kExitOk) print_changed(ctx, "delete-fields");
+    return status;
 }
 
 const CommandRegistration fields_reg{

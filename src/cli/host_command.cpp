@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "app/admin_app.h"
+#include "cli/cli_output.h"
 #include "corvel/corvel.h"
 #include "hostlink/host_session.h"
 #include "hostlink/password_scramble.h"
@@ -59,7 +60,7 @@ bool resolve_login(CliContext& ctx, LoginValues& v) {
         if (o.provider.empty()) v.provider = corvel_provider_name(0);
     }
     if (v.user.empty()) {
-        ctx.err << "kestra: no user id: give --user or save one with the Connect dialog\n";
+        ctx.err << "kestra: no user id: give --user or save one with the Connect dialog in " << ctx.ini_path << "\n";
         return false;
     }
     if (const char* env = std::getenv("KESTRA_PASSWORD"); env != nullptr) {
@@ -80,8 +81,9 @@ void print_diagnostics(CliContext& ctx, hostlink::CHostSession& session) {
     char state[6];
     std::size_t length = 0;
     std::string text(2048, '\0');
+    // The text is the host's: escaped, so it can neither fake a line nor drive the terminal.
     while (session.get_error(state, nullptr, text.data(), text.size(), &length) != hostlink::kNoDataFound)
-        ctx.err << state << " " << text.c_str() << "\n";
+        ctx.err << shown(state) << " " << shown(text.c_str()) << "\n";
 }
 
 int host_failure(CliContext& ctx, hostlink::CHostSession& session) {
@@ -89,14 +91,57 @@ int host_failure(CliContext& ctx, hostlink::CHostSession& session) {
     return kExitFailure;
 }
 
-int with_host(CliContext& ctx, const std::function<int(hostlink::CHostSession&)>& run) {
+namespace {
+
+// kExitOk after a login, else the status after the messages.
+int log_in(CliContext& ctx, hostlink::CHostSession& session) {
     LoginValues v;
+    // Nothing to log in with is a fault of the invocation (options, environment), not of the host.
     if (!resolve_login(ctx, v)) return kExitUsage;
-    hostlink::CHostSession session;
     session.set_provider_name(v.provider);
     session.set_connection_name(v.connection);
     if (session.host_login(v.user, hostlink::scramble_password(v.password), v.chargecode) != hostlink::kSuccess)
         return host_failure(ctx, session);
+    return kExitOk;
+}
+
+}  // namespace
+
+SharedLogin::SharedLogin() = default;
+
+SharedLogin::~SharedLogin() = default;
+
+hostlink::CHostSession* SharedLogin::session(CliContext& ctx, int& status) {
+    if (!tried_) {
+        tried_ = true;
+        session_ = std::make_unique<hostlink::CHostSession>();
+        login_status_ = log_in(ctx, *session_);
+        if (login_status_ != kExitOk) session_.reset();
+    }
+    status = login_status_;
+    return session_.get();
+}
+
+int SharedLogin::logout(CliContext& ctx) {
+    if (!session_ || !session_->logged_in()) return kExitOk;
+    int status = kExitOk;
+    if (session_->host_logout() != hostlink::kSuccess) status = kExitFailure;
+    print_diagnostics(ctx, *session_);
+    session_.reset();
+    return status;
+}
+
+int with_host(CliContext& ctx, const std::function<int(hostlink::CHostSession&)>& run) {
+    if (ctx.shared_login != nullptr) {
+        int status = kExitOk;
+        hostlink::CHostSession* shared = ctx.shared_login->session(ctx, status);
+        if (shared == nullptr) return status;
+        status = run(*shared);
+        print_diagnostics(ctx, *shared);
+        return status;
+    }
+    hostlink::CHostSession session;
+    if (int status = log_in(ctx, session); status != kExitOk) return status;
     int status = run(session);
     print_diagnostics(ctx, session);
     if (session.logged_in() && session.host_logout() != hostlink::kSuccess) {

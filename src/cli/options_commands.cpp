@@ -94,7 +94,7 @@ std::vector<std::string> limit_lines(const CConfigLimits& l) {
 }
 
 void print_lines(CliContext& ctx, const std::vector<std::string>& lines, const char* indent = "") {
-    for (const auto& line : lines) ctx.out << indent << line << "\n";
+    for (const auto& line : lines) ctx.out << indent << shown(line) << "\n";
 }
 
 std::string limits_json(const CConfigLimits& l) {
@@ -106,7 +106,7 @@ std::string limits_json(const CConfigLimits& l) {
 }
 
 std::string app_line(const CPcApplication& app, bool with_limits) {
-    std::string line = app.program_name.str() + (app.update_allowed ? ", Update allowed" : ", Inquiry only");
+    std::string line = shown(app.program_name.view()) + (app.update_allowed ? ", Update allowed" : ", Inquiry only");
     if (with_limits) line += app.local_limits ? ", Using local limits" : ", Using global limits";
     return line;
 }
@@ -175,8 +175,15 @@ using model::equal_ignoring_case;
 
 // An APP argument: an application number, else a program name ignoring case.
 CPcApplication* resolve_app(CliContext& ctx, CConfigFile& file, const std::string& arg) {
+    CPcApplication* match = nullptr;
+    std::size_t matches = 0;
     for (const auto& app : file.applications)
-        if (equal_ignoring_case(app->program_name.view(), arg)) return app.get();
+        if (equal_ignoring_case(app->program_name.view(), arg) && matches++ == 0) match = app.get();
+    if (matches == 1) return match;
+    if (matches > 1) {
+        ctx.err << "kestra: " << matches << " applications are named " << arg << "; give its number\n";
+        return nullptr;
+    }
     long long number = 0;
     if (parse_number(arg, number, 1, 999))
         for (const auto& app : file.applications)
@@ -209,8 +216,13 @@ bool parse_app_tables(CliContext& ctx, CConfigFile& file, const std::string& tex
             item.resize(item.size() - 2);
         }
         const model::CConfigTable* found = nullptr;
+        std::size_t matches = 0;
         for (const auto& t : file.tables)
-            if (equal_ignoring_case(t->name.view(), item)) found = t.get();
+            if (equal_ignoring_case(t->name.view(), item) && matches++ == 0) found = t.get();
+        if (matches > 1) {
+            ctx.err << "kestra: " << matches << " tables are named " << item << "; give its number\n";
+            return false;
+        }
         long long number = 0;
         if (found == nullptr && parse_number(item, number, 1, 9999))
             for (const auto& t : file.tables)
@@ -220,7 +232,8 @@ bool parse_app_tables(CliContext& ctx, CConfigFile& file, const std::string& tex
             return false;
         }
         if (update && !found->update_allowed) {
-            ctx.err << "kestra: table " << found->name.str() << " does not allow updates in the configuration file\n";
+            ctx.err << "kestra: table " << shown(found->name.view())
+                    << " does not allow updates in the configuration file\n";
             return false;
         }
         const bool already = std::any_of(tables.begin(), tables.end(), [&](const auto& t) {
@@ -391,6 +404,7 @@ int run_set_global(CliContext& ctx, std::span<const std::string> args) {
             if (hide_fields) g.hide_fields = *hide_fields;
             file.modified = true;
             if (configsvc::put_global(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
+            print_changed(ctx, "set-global");
             return kExitOk;
         });
     });
@@ -452,8 +466,9 @@ int run_set_limits(CliContext& ctx, std::span<const std::string> args) {
             file.modified = true;
             if (!app_arg) {
                 apply(file.limits);
-                return configsvc::put_limits(client, file) == hostlink::kSuccess ? kExitOk
-                                                                                  : host_failed(ctx, client);
+                if (configsvc::put_limits(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
+                print_changed(ctx, "set-limits", "\"limits\":" + limits_json(file.limits));
+                return kExitOk;
             }
             // An application's own limits: it overrides the global ones from now on.
             if (configsvc::get_app_list(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
@@ -463,7 +478,10 @@ int run_set_limits(CliContext& ctx, std::span<const std::string> args) {
             app->local_limits = true;
             apply(app->limits);
             app->changed = true;
-            return configsvc::modify_apps(client, file) == hostlink::kSuccess ? kExitOk : host_failed(ctx, client);
+            if (configsvc::modify_apps(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
+            print_changed(ctx, "set-limits",
+                          "\"app\":" + std::to_string(app->app_number) + ",\"limits\":" + limits_json(app->limits));
+            return kExitOk;
         });
     });
 }
@@ -515,7 +533,7 @@ void print_app(CliContext& ctx, const CConfigFile& file, const CPcApplication& a
     ctx.out << "  Tables:\n";
     for (const auto& t : app.tables) {
         const std::string name = table_name(file, t->table_number);
-        ctx.out << "    " << t->table_number << " " << (name.empty() ? "?" : name)
+        ctx.out << "    " << t->table_number << " " << (name.empty() ? "?" : shown(name))
                 << (t->update_allowed ? ", Update allowed" : ", Inquiry only") << "\n";
     }
 }
@@ -596,19 +614,24 @@ int run_add_app(CliContext& ctx, std::span<const std::string> args) {
     if (rest.size() != 2) return usage(ctx, "add-app: give FILE and NAME");
     if (!check_app_edits(ctx, edits)) return kExitUsage;
     const std::string name = upper(trim(rest[1]));
+    // What the name breaks on its own is found before the login; a duplicate only once the list is read.
+    if (const std::string problem = check_program_name(CConfigFile(), name, {}); !problem.empty())
+        return usage(ctx, problem);
     return with_host(ctx, [&](hostlink::CHostSession& session) {
         return with_open_file(ctx, session, rest[0], !no_save,
                               [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
             if (configsvc::get_limits(client, file) != hostlink::kSuccess ||
                 configsvc::get_app_list(client, file) != hostlink::kSuccess)
                 return host_failed(ctx, client);
-            if (const std::string problem = check_program_name(file, name, {}); !problem.empty())
-                return usage(ctx, problem);
+            if (const std::string problem = check_program_name(file, name, {}); !problem.empty()) {
+                ctx.err << "kestra: " << problem << "\n";
+                return kExitFailure;
+            }
             if (edits.tables && *edits.tables != "off" && !read_tables(client, file)) return host_failed(ctx, client);
             auto app = std::make_unique<CPcApplication>();
             app->program_name.assign(name);
             app->limits = file.limits;  // overrides start from the global limits
-            if (!apply_app_edits(ctx, file, edits, *app)) return kExitUsage;
+            if (!apply_app_edits(ctx, file, edits, *app)) return kExitFailure;
             CPcApplication& added = *app;
             file.applications.push_back(std::move(app));
             file.modified = true;
@@ -616,11 +639,9 @@ int run_add_app(CliContext& ctx, std::span<const std::string> args) {
                 file.applications.pop_back();
                 return host_failed(ctx, client);
             }
-            if (ctx.options.json)
-                ctx.out << "{\"number\":" << added.app_number << ",\"name\":" << json_string(added.program_name.view())
-                        << "}\n";
-            else
-                ctx.out << added.app_number << " " << added.program_name.str() << "\n";
+            print_changed(ctx, "add-app",
+                          "\"number\":" + std::to_string(added.app_number) +
+                              ",\"name\":" + json_string(added.program_name.view()));
             return kExitOk;
         });
     });
@@ -635,6 +656,10 @@ int run_set_app(CliContext& ctx, std::span<const std::string> args) {
     if (!parser.finish(rest)) return usage(ctx, parser.error());
     if (rest.size() != 2) return usage(ctx, "set-app: give FILE and APP");
     if (!check_app_edits(ctx, edits)) return kExitUsage;
+    if (new_name) {
+        if (const std::string problem = check_program_name(CConfigFile(), upper(trim(*new_name)), {}); !problem.empty())
+            return usage(ctx, problem);
+    }
     return with_host(ctx, [&](hostlink::CHostSession& session) {
         return with_open_file(ctx, session, rest[0], !no_save,
                               [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
@@ -648,15 +673,21 @@ int run_set_app(CliContext& ctx, std::span<const std::string> args) {
             if (new_name) {
                 const std::string name = upper(trim(*new_name));
                 if (const std::string problem = check_program_name(file, name, app->program_name.str());
-                    !problem.empty())
-                    return usage(ctx, problem);
+                    !problem.empty()) {
+                    ctx.err << "kestra: " << problem << "\n";
+                    return kExitFailure;
+                }
                 app->program_name.assign(name);
             }
             if (edits.tables && *edits.tables != "off" && !read_tables(client, file)) return host_failed(ctx, client);
-            if (!apply_app_edits(ctx, file, edits, *app)) return kExitUsage;
+            if (!apply_app_edits(ctx, file, edits, *app)) return kExitFailure;
             app->changed = true;
             file.modified = true;
-            return configsvc::modify_apps(client, file) == hostlink::kSuccess ? kExitOk : host_failed(ctx, client);
+            if (configsvc::modify_apps(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
+            print_changed(
+                ctx, "set-app",
+                "\"number\":" + std::to_string(app->app_number) + ",\"name\":" + json_string(app->program_name.view()));
+            return kExitOk;
         });
     });
 }
@@ -683,6 +714,9 @@ int run_delete_apps(CliContext& ctx, std::span<const std::string> args) {
                 return std::find(numbers.begin(), numbers.end(), app->app_number) != numbers.end();
             });
             file.modified = true;
+            std::string list;
+            for (std::int32_t n : numbers) list += (list.empty() ? "" : ",") + std::to_string(n);
+            print_changed(ctx, "delete-apps", "\"apps\":[" + list + "]");
             return kExitOk;
         });
     });
@@ -728,7 +762,8 @@ const CommandRegistration add_app_reg{
      "NAME is trimmed and upper-cased: at most 16 characters, no other application may have it ignoring case.\n"
      "LIMITS: items separated by commas, over the file's limits: where-required|no-where-required,\n"
      "linear-selects|no-linear-selects, linear-joins|no-linear-joins, none|eof:N|error:N. --tables names the\n"
-     "accessible tables; \":u\" allows updates (only for tables that allow them). Prints the new number.",
+     "accessible tables; \":u\" allows updates (only for tables that allow them). With --json, prints the new\n"
+     "number.",
      kGroupOptions, run_add_app}};
 const CommandRegistration set_app_reg{
     {"set-app",

@@ -8,6 +8,7 @@
 #include "cli/cli_output.h"
 #include "cli/config_file_arg.h"
 #include "cli/host_command.h"
+#include "cli/temp_files.h"
 #include "configsvc/config_file_requests.h"
 #include "configsvc/options_requests.h"
 #include "configsvc/table_requests.h"
@@ -141,6 +142,8 @@ int run_report(CliContext& ctx, std::span<const std::string> argv) {
         ctx.err << "kestra: " << page_file.error() << "\n";
         return kExitFailure;
     }
+    // An interrupt must not leave the page file behind in the temporary folder.
+    const TempFileGuard guard(page_file.path());
     return with_host(ctx, [&](hostlink::CHostSession& session) {
         configsvc::CConfigClient client(session);
         model::CServerNode root;

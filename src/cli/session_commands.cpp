@@ -63,7 +63,7 @@ int run_version(CliContext& ctx, std::span<const std::string> args) {
             ctx.out << "{\"text\":" << json_string(s.host_version_text()) << ",\"level\":" << s.host_level()
                     << ",\"release\":" << s.host_release() << "}\n";
         else
-            ctx.out << s.host_version_text() << "\nlevel " << s.host_level() << "\nrelease " << s.host_release()
+            ctx.out << shown(s.host_version_text()) << "\nlevel " << s.host_level() << "\nrelease " << s.host_release()
                     << "\n";
         return kExitOk;
     });
@@ -76,14 +76,14 @@ int run_options(CliContext& ctx, std::span<const std::string> args) {
     std::vector<std::string> rest;
     if (!parser.finish(rest)) return usage(ctx, parser.error());
     if (!rest.empty()) return usage(ctx, "options takes no positional arguments");
-    if (update.has_value() != groups.has_value())
-        return usage(ctx, "give both --update-allowed and --return-groups, or neither");
     return with_host(ctx, [&](hostlink::CHostSession& s) {
+        // The login read the host's options, so the one not given goes back as the host has it.
         hostlink::CDefaultOptions& options = s.default_options();
-        if (update) {
-            options.update_allowed = *update;
-            options.return_groups = *groups;
+        if (update || groups) {
+            if (update) options.update_allowed = *update;
+            if (groups) options.return_groups = *groups;
             if (options.set(s) != hostlink::kSuccess) return host_failure(ctx, s);
+            if (!ctx.options.json) return kExitOk;
         }
         if (ctx.options.json)
             ctx.out << "{\"update_allowed\":" << (options.update_allowed ? "true" : "false")
@@ -107,8 +107,9 @@ const CommandRegistration version_reg{{"version", "", "log in and show the host 
                                        "Logs in, prints the host's version text, level and release, logs out.",
                                        kGroupSession, run_version}};
 const CommandRegistration options_reg{
-    {"options", "[--update-allowed on|off --return-groups on|off]", "show or set the host default table options",
-     "Without options: prints \"update allowed\" and \"return groups\". With both: sets them on the host.",
+    {"options", "[--update-allowed on|off] [--return-groups on|off]", "show or set the host default table options",
+     "Without options: prints \"update allowed\" and \"return groups\". With either or both: sets them on the host,\n"
+     "the other kept as the host has it, and prints nothing (with --json: both values as set).",
      kGroupSession, run_options}};
 
 }  // namespace

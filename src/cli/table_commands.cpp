@@ -4,11 +4,14 @@
 
 #include "cli/arg_parser.h"
 #include "cli/cli_output.h"
-#include "model/config_field.h"
 #include "cli/config_file_arg.h"
 #include "cli/host_command.h"
+#include "cli/table_arg.h"
+#include "cli/where_check.h"
+#include "configsvc/field_requests.h"
 #include "configsvc/table_requests.h"
 #include "hostlink/host_session.h"
+#include "model/config_field.h"
 #include "model/config_table.h"
 
 namespace kestra::cli {
@@ -24,27 +27,6 @@ constexpr std::size_t kMaxTableName = model::kTableNameMax;
 constexpr std::size_t kMaxWhere = model::kWhereConditionMax;
 
 using model::equal_ignoring_case;
-
-// A TABLE argument: the exact name, else the one name equal ignoring case, else a table number.
-CConfigTable* resolve_table(CliContext& ctx, CConfigFile& file, const std::string& arg) {
-    if (CConfigTable* t = file.find_table(arg)) return t;
-    CConfigTable* match = nullptr;
-    int matches = 0;
-    for (const auto& t : file.tables) {
-        if (equal_ignoring_case(t->name.view(), arg)) {
-            match = t.get();
-            ++matches;
-        }
-    }
-    if (matches == 1) return match;
-    long long number = 0;
-    if (matches == 0 && parse_number(arg, number, 1, 9999)) {
-        for (const auto& t : file.tables)
-            if (t->table_number == number) return t.get();
-    }
-    ctx.err << "kestra: no table " << arg << " in the configuration file\n";
-    return nullptr;
-}
 
 // Loads a table the way its editor does: a join through its header, any other with its details.
 std::int16_t load_any(CConfigClient& client, const CConfigFile& file, CConfigTable& table, bool with_members) {
@@ -75,7 +57,7 @@ void print_table_line(CliContext& ctx, const CConfigTable& t) {
                 << ",\"join\":" << (t.join_table ? "true" : "false") << "}";
         return;
     }
-    ctx.out << t.table_number << " " << t.name.str() << " update-allowed=" << on_off(t.update_allowed)
+    ctx.out << t.table_number << " " << shown(t.name.view()) << " update-allowed=" << on_off(t.update_allowed)
             << " return-groups=" << on_off(t.return_groups) << " join=" << on_off(t.join_table) << "\n";
 }
 
@@ -112,13 +94,13 @@ std::string join_field_text(const CConfigTable& t, const model::CJoinField& f) {
 }
 
 void print_table_text(CliContext& ctx, const CConfigTable& t) {
-    ctx.out << "number: " << t.table_number << "\nname: " << t.name.str() << "\noption: " << t.table_option
+    ctx.out << "number: " << t.table_number << "\nname: " << shown(t.name.view()) << "\noption: " << t.table_option
             << "\nupdate allowed: " << on_off(t.update_allowed) << "\nreturn groups: " << on_off(t.return_groups)
             << "\njoin: " << on_off(t.join_table) << "\n";
     if (!t.join_table) {
-        ctx.out << "database: " << t.database.str() << "\ndataset: " << t.dataset.str() << "\nset: " << t.set.str()
-                << "\ndescription file: " << t.description_file.str() << "\nwhere: " << t.where_condition.str()
-                << "\n";
+        ctx.out << "database: " << shown(t.database.view()) << "\ndataset: " << shown(t.dataset.view())
+                << "\nset: " << shown(t.set.view()) << "\ndescription file: " << shown(t.description_file.view())
+                << "\nwhere: " << shown(t.where_condition.view()) << "\n";
     }
     for (const auto& s : t.sets) {
         ctx.out << "set " << s->set_name.str() << " attributes " << s->first_attribute << " " << s->second_attribute
@@ -240,6 +222,12 @@ int run_set_tables(CliContext& ctx, std::span<const std::string> args) {
                         status = kExitFailure;
                 }
                 file.modified = true;
+                if (status == kExitOk) {
+                    std::string list;
+                    for (const CConfigTable* t : chosen)
+                        list += (list.empty() ? "" : ",") + std::to_string(t->table_number);
+                    print_changed(ctx, "set-tables", "\"tables\":[" + list + "]");
+                }
                 return status;
             },
             unload_before_save(pending));
@@ -266,13 +254,18 @@ int run_rename_table(CliContext& ctx, std::span<const std::string> args) {
                 if (configsvc::get_table_list(client, pending, file) != hostlink::kSuccess) return failed(ctx, client);
                 CConfigTable* table = resolve_table(ctx, file, rest[1]);
                 if (table == nullptr) return kExitFailure;
-                if (name == table->name.view()) return kExitOk;
+                if (name == table->name.view()) {
+                    print_changed(ctx, "rename-table",
+                                  "\"table\":" + std::to_string(table->table_number) +
+                                      ",\"name\":" + json_string(name) + ",\"unchanged\":true");
+                    return kExitOk;
+                }
                 // Any other name equal ignoring case is refused, this table's own included (a change of case alone).
                 for (const auto& t : file.tables) {
                     if (equal_ignoring_case(t->name.view(), name)) {
                         if (table->join_table && t.get() == table) continue;  // a join is not compared with itself
                         ctx.err << "kestra: **Duplicate Table Name**\n";
-                        return kExitUsage;
+                        return kExitFailure;
                     }
                 }
                 if (load_any(client, file, *table, false) != hostlink::kSuccess) return failed(ctx, client);
@@ -287,7 +280,10 @@ int run_rename_table(CliContext& ctx, std::span<const std::string> args) {
                     table->changed = true;
                     rc = configsvc::save_table(client, pending, file, *table, {});
                 }
-                return rc == hostlink::kSuccess ? kExitOk : kExitFailure;
+                if (rc != hostlink::kSuccess) return kExitFailure;
+                print_changed(ctx, "rename-table",
+                              "\"table\":" + std::to_string(table->table_number) + ",\"name\":" + json_string(name));
+                return kExitOk;
             },
             unload_before_save(pending));
     });
@@ -298,6 +294,7 @@ int run_rename_table(CliContext& ctx, std::span<const std::string> args) {
 int run_set_where(CliContext& ctx, std::span<const std::string> args) {
     ArgParser parser(args);
     const bool no_save = parser.flag("no-save");
+    const bool no_check = parser.flag("no-check");
     std::vector<std::string> rest;
     if (!parser.finish(rest)) return usage(ctx, parser.error());
     if (rest.size() != 3) return usage(ctx, "set-where: give FILE, TABLE and TEXT");
@@ -310,17 +307,35 @@ int run_set_where(CliContext& ctx, std::span<const std::string> args) {
                 if (configsvc::get_table_list(client, pending, file) != hostlink::kSuccess) return failed(ctx, client);
                 CConfigTable* table = resolve_table(ctx, file, rest[1]);
                 if (table == nullptr) return kExitFailure;
-                if (table->join_table) return usage(ctx, "set-where: a join table has where conditions per member");
+                if (table->join_table) {
+                    ctx.err << "kestra: set-where: a join table has where conditions per member\n";
+                    return kExitFailure;
+                }
                 if (configsvc::load_table(client, static_cast<std::uint32_t>(file.file_reference), *table) !=
                     hostlink::kSuccess)
                     return failed(ctx, client);
-                // Stored as typed: the condition is the administrator's text, checked by the host when used.
+                // Checked against the table's fields before anything is sent, so a typing slip is not stored for
+                // the host to trip over later; the text itself is stored as typed.
+                if (!no_check && !rest[2].empty()) {
+                    if (configsvc::get_field_list(client, *table) != hostlink::kSuccess) {
+                        configsvc::unload_table(client, pending, *table, false, false);
+                        return failed(ctx, client);
+                    }
+                    if (const std::string problem = check_where_condition(rest[2], *table); !problem.empty()) {
+                        ctx.err << "kestra: set-where: " << problem << " (--no-check stores it unchecked)\n";
+                        configsvc::unload_table(client, pending, *table, false, false);
+                        return kExitFailure;
+                    }
+                }
                 table->where_condition.assign(rest[2]);
                 configsvc::TableSaveOptions options;
                 options.where_changed = true;
-                return configsvc::save_table(client, pending, file, *table, options) == hostlink::kSuccess
-                           ? kExitOk
-                           : kExitFailure;
+                if (configsvc::save_table(client, pending, file, *table, options) != hostlink::kSuccess)
+                    return kExitFailure;
+                print_changed(
+                    ctx, "set-where",
+                    "\"table\":" + std::to_string(table->table_number) + ",\"where\":" + json_string(rest[2]));
+                return kExitOk;
             },
             unload_before_save(pending));
     });
@@ -347,8 +362,11 @@ int run_delete_tables(CliContext& ctx, std::span<const std::string> args) {
                     if (std::find(numbers.begin(), numbers.end(), t->table_number) == numbers.end())
                         numbers.push_back(t->table_number);
                 }
-                return configsvc::remove_tables(client, pending, file, numbers) == hostlink::kSuccess ? kExitOk
-                                                                                                     : kExitFailure;
+                if (configsvc::remove_tables(client, pending, file, numbers) != hostlink::kSuccess) return kExitFailure;
+                std::string list;
+                for (std::int32_t n : numbers) list += (list.empty() ? "" : ",") + std::to_string(n);
+                print_changed(ctx, "delete-tables", "\"tables\":[" + list + "]");
+                return kExitOk;
             },
             unload_before_save(pending));
     });
@@ -377,9 +395,10 @@ const CommandRegistration rename_table_reg{
      "case. The file is saved afterwards unless --no-save.",
      kGroupTables, run_rename_table}};
 const CommandRegistration set_where_reg{
-    {"set-where", "FILE TABLE TEXT [--no-save]", "set the where condition of a table",
-     "Stores TEXT as typed (at most 255 characters; empty removes the condition). The file is saved afterwards\n"
-     "unless --no-save.",
+    {"set-where", "FILE TABLE TEXT [--no-check] [--no-save]", "set the where condition of a table",
+     "Checks TEXT as a search condition against the table's fields, as the where-condition window does (--no-check\n"
+     "skips that), and stores it as typed (at most 255 characters; empty removes the condition). The file is\n"
+     "saved afterwards unless --no-save.",
      kGroupTables, run_set_where}};
 const CommandRegistration delete_tables_reg{
     {"delete-tables", "FILE TABLE... [--no-save]", "delete tables from a configuration file",

@@ -1,10 +1,13 @@
 #include "platform/profile_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 #include "platform/atomic_file.h"
 
@@ -42,8 +45,17 @@ std::string_view unquote(std::string_view v) {
 
 ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
 
+std::string settings_file_problem(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    if (!S_ISREG(st.st_mode)) return "not a regular file";
+    if (static_cast<std::uintmax_t>(st.st_size) > kSettingsFileMax) return "larger than 4 MiB";
+    return {};
+}
+
 bool ProfileFile::load() {
     lines_.clear();
+    if (!settings_file_problem(path_).empty()) return false;
     std::string text;
     if (!read_whole_file(path_, text)) {
         // A file that is not there reads as empty, as the Windows functions treat it.

@@ -7,6 +7,13 @@
 
 namespace kestra::platform {
 
+// No settings file is anywhere near this; anything larger is not one, and reading it whole would only eat memory.
+constexpr std::size_t kSettingsFileMax = 4u * 1024u * 1024u;
+
+// Why `path` cannot be a settings file ("not a regular file", "larger than 4 MiB"); empty when it can be read as
+// one or does not exist.
+std::string settings_file_problem(const std::string& path);
+
 // A parsed settings file with the semantics of the Windows private-profile functions: section and key names
 // compare without regard to case (ASCII), values are trimmed and lose one pair of surrounding double quotes.
 // Lines that are neither sections nor keys (comments, blanks) are kept so a rewrite changes only what it must.
@@ -15,7 +22,8 @@ public:
     ProfileFile() = default;
     explicit ProfileFile(std::string path);
 
-    // Loads the file; a missing file reads as empty. False only when the file exists and cannot be read.
+    // Loads the file; a missing file reads as empty. False only when the file exists and cannot be read, or is no
+    // settings file at all (settings_file_problem).
     bool load();
     void parse(std::string_view text);
     // Writes the whole file atomically.

@@ -254,6 +254,17 @@ std::int16_t open_connection(std::uint8_t* connection, const char* name, std::in
     // adds the host's delayed-acknowledgement time.
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    // A host that vanished without closing (a cable pulled, a crash) would otherwise leave a receive without a
+    // time-out waiting for ever: keep-alive probes after a minute of silence find the dead line within two more.
+    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
+#ifdef TCP_KEEPIDLE
+    const int idle = 60;
+    const int interval = 10;
+    const int probes = 6;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+#endif
 
     s.trace.tracef("host = %s", path.host.c_str());
     s.trace.tracef("Global port %d Using %d", s.global_port, path.port);

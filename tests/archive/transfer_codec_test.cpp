@@ -199,6 +199,15 @@ TEST(ListFile, MissingFileNamesThePath) {
     EXPECT_EQ(error, "Cannot open list file " + path);
 }
 
+TEST(ListFile, AFolderIsAListFileThatCannotBeOpened) {
+    TempDir dir;
+    std::vector<std::string> names;
+    std::string error;
+    EXPECT_FALSE(read_list_file(dir.path(), names, error));
+    EXPECT_EQ(error, "Cannot open list file " + dir.path());
+    EXPECT_TRUE(names.empty());
+}
+
 TEST(ListFile, OverlongLinesAndEndlessListsStayBounded) {
     TempDir dir;
     std::string text = std::string(100000, 'L') + "\nNEXT\n";

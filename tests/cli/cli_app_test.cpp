@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/command_registry.h"
+#include "support/temp_dir.h"
 
 using namespace kestra::cli;
 
@@ -49,6 +50,43 @@ TEST(Cli, GlobalOptionsReachTheCommand) {
     std::string out, err;
     EXPECT_EQ(run({"--json", "--user", "FRED", "zz-probe", "a", "b"}, out, err), kExitOk);
     EXPECT_EQ(out, "json FRED a b");
+}
+
+TEST(Cli, GlobalOptionsTakeEqualsAndJsonMayFollowTheCommandName) {
+    kestra::testing::TempDir dir;
+    const std::string ini = "--ini=" + dir.write("k.ini", "[admin]\n");
+    std::string out, err;
+    EXPECT_EQ(run({ini.c_str(), "--user=FRED", "zz-probe", "a", "--json", "b"}, out, err), kExitOk) << err;
+    EXPECT_EQ(out, "json FRED a b");
+    // After "--" it is an argument like any other.
+    EXPECT_EQ(run({ini.c_str(), "zz-probe", "--", "--json"}, out, err), kExitOk) << err;
+    EXPECT_EQ(out, " -- --json");
+    EXPECT_EQ(run({ini.c_str(), "--json=yes", "zz-probe"}, out, err), kExitUsage);
+    EXPECT_EQ(run({ini.c_str(), "--timeout", "255", "zz-probe"}, out, err), kExitUsage);
+    EXPECT_EQ(run({ini.c_str(), "--timeout=soon", "zz-probe"}, out, err), kExitUsage);
+    EXPECT_EQ(run({ini.c_str(), "--timeout=254", "zz-probe"}, out, err), kExitOk) << err;
+}
+
+TEST(Cli, AnArgumentWithAControlCharacterIsRefusedBeforeTheCommandRuns) {
+    kestra::testing::TempDir dir;
+    const std::string ini = "--ini=" + dir.write("k.ini", "");
+    std::string out, err;
+    EXPECT_EQ(run({ini.c_str(), "zz-probe", "ok", "bad\x1b[2J"}, out, err), kExitUsage);
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("argument 2 (bad\\x1b[2J) holds a control character"), std::string::npos) << err;
+    EXPECT_EQ(run({ini.c_str(), "zz-probe", "tab\there"}, out, err), kExitUsage);
+}
+
+TEST(Cli, ASettingsFileMustBeARegularFileOfSaneSize) {
+    kestra::testing::TempDir dir;
+    std::string out, err;
+    EXPECT_EQ(run({"--ini", "/dev/zero", "zz-probe"}, out, err), kExitFailure);
+    EXPECT_NE(err.find("settings file /dev/zero: not a regular file"), std::string::npos) << err;
+    EXPECT_EQ(run({"--ini", dir.path().c_str(), "zz-probe"}, out, err), kExitFailure);
+    const std::string missing = dir.file("missing.ini");
+    EXPECT_EQ(run({"--ini", missing.c_str(), "zz-probe"}, out, err), kExitFailure);
+    EXPECT_NE(err.find("settings file " + missing + ": does not exist"), std::string::npos) << err;
+    EXPECT_EQ(out, "");
 }
 
 }  // namespace

@@ -80,15 +80,15 @@ TEST(CatalogueE2e, ALargeDatabaseArrivesOverSeveralMessages) {
 
 TEST(CatalogueE2e, AddTablesDerivesNamesAndSaves) {
     E2eHost e2e;
-    auto r = e2e.kestra({"add-tables", "SALES", "--descfile", kSalesDescfile, "--database", "SALESDB", "CUST-BY-ID",
-                         "product"});
+    auto r = e2e.kestra({"add-tables", "(PROD)SALES ON DBPACK", "--descfile", kSalesDescfile, "--database", "SALESDB", "CUST-BY-ID",
+                         "product", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(has(r.out, " CUST_BY_ID\n")) << r.out;
-    EXPECT_TRUE(has(r.out, " PRODUCT\n")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"name\":\"CUST_BY_ID\"}")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"name\":\"PRODUCT\"}")) << r.out;
 
-    auto tables = e2e.kestra({"tables", "SALES"});
+    auto tables = e2e.kestra({"tables", "(PROD)SALES ON DBPACK"});
     EXPECT_TRUE(has(tables.out, " CUST_BY_ID ")) << tables.out;
-    auto t = e2e.kestra({"table", "SALES", "CUST_BY_ID"});
+    auto t = e2e.kestra({"table", "(PROD)SALES ON DBPACK", "CUST_BY_ID"});
     EXPECT_EQ(t.status, 0) << t.err;
     EXPECT_TRUE(has(t.out, "dataset: CUSTOMER\n")) << t.out;
     EXPECT_TRUE(has(t.out, "CUST-BY-ID")) << t.out;
@@ -97,41 +97,42 @@ TEST(CatalogueE2e, AddTablesDerivesNamesAndSaves) {
 
 TEST(CatalogueE2e, AddTablesRefusesDuplicatesUnlessRenamed) {
     E2eHost e2e;
-    auto dup = e2e.kestra({"add-tables", "SALES", "--descfile", kSalesDescfile, "--database", "SALESDB", "ORDERS"});
-    EXPECT_EQ(dup.status, 2);
+    auto dup = e2e.kestra({"add-tables", "(PROD)SALES ON DBPACK", "--descfile", kSalesDescfile, "--database", "SALESDB", "ORDERS"});
+    EXPECT_EQ(dup.status, 1);
     EXPECT_TRUE(has(dup.err, "*** Duplicate table name ***")) << dup.err;
-    auto twice = e2e.kestra({"add-tables", "SALES", "--descfile", kSalesDescfile, "--database", "SALESDB",
+    auto twice = e2e.kestra({"add-tables", "(PROD)SALES ON DBPACK", "--descfile", kSalesDescfile, "--database", "SALESDB",
                              "PRODUCT", "PRODUCT"});
-    EXPECT_EQ(twice.status, 2);
-    EXPECT_EQ(e2e.kestra({"tables", "SALES"}).out.find("PRODUCT"), std::string::npos);  // nothing was added
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_EQ(e2e.kestra({"tables", "(PROD)SALES ON DBPACK"}).out.find("PRODUCT"), std::string::npos);  // nothing was added
 
-    auto renamed = e2e.kestra({"add-tables", "SALES", "--descfile", kSalesDescfile, "--database", "SALESDB", "--as",
+    auto renamed = e2e.kestra({"add-tables", "(PROD)SALES ON DBPACK", "--descfile", kSalesDescfile, "--database", "SALESDB", "--as",
                                "ORDERS=orders_copy", "ORDERS"});
     EXPECT_EQ(renamed.status, 0) << renamed.err;
-    EXPECT_TRUE(has(renamed.out, " ORDERS_COPY\n")) << renamed.out;
+    EXPECT_EQ(renamed.out, "");  // a change prints nothing
+    EXPECT_TRUE(has(e2e.kestra({"tables", "(PROD)SALES ON DBPACK"}).out, " ORDERS_COPY ")) << renamed.out;
 }
 
 TEST(CatalogueE2e, NoSaveLeavesTheStoredFileAsItWas) {
     E2eHost e2e;
-    auto r = e2e.kestra({"add-tables", "SALES", "--no-save", "--descfile", kSalesDescfile, "--database", "SALESDB",
+    auto r = e2e.kestra({"add-tables", "(PROD)SALES ON DBPACK", "--no-save", "--descfile", kSalesDescfile, "--database", "SALESDB",
                          "PRODUCT"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(e2e.kestra({"tables", "SALES"}).out.find("PRODUCT"), std::string::npos);
+    EXPECT_EQ(e2e.kestra({"tables", "(PROD)SALES ON DBPACK"}).out.find("PRODUCT"), std::string::npos);
 }
 
 TEST(CatalogueE2e, AddCobolTableFromASequenceNumber) {
     E2eHost e2e;
-    auto r = e2e.kestra({"add-cobol-table", "PAYROLL", "--name", "my table-1", "--source", "(PAY)SOURCE/TIMECARD",
+    auto r = e2e.kestra({"add-cobol-table", "(PAY)PAYROLL ON PAYPACK", "--name", "my table-1", "--source", "(PAY)SOURCE/TIMECARD",
                          "--mode", "fd-seq", "--target", "100", "--data-file", "(PAY)DATA/TIMECARD ON PAYPACK"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(has(r.out, " MYTABLE_1\n")) << r.out;
-    auto t = e2e.kestra({"table", "PAYROLL", "MYTABLE_1"});
+    EXPECT_EQ(r.out, "");
+    auto t = e2e.kestra({"table", "(PAY)PAYROLL ON PAYPACK", "MYTABLE_1"});
     EXPECT_EQ(t.status, 0) << t.err;
     EXPECT_TRUE(has(t.out, "database: 000100\n")) << t.out;
     EXPECT_TRUE(has(t.out, "dataset: STYLE\n")) << t.out;
     EXPECT_TRUE(has(t.out, "option: 4\n")) << t.out;
 
-    auto by_name = e2e.kestra({"add-cobol-table", "PAYROLL", "--name", "trailer", "--source", "(PAY)SOURCE/TIMECARD",
+    auto by_name = e2e.kestra({"add-cobol-table", "(PAY)PAYROLL ON PAYPACK", "--name", "trailer", "--source", "(PAY)SOURCE/TIMECARD",
                                "--mode", "01-name", "--target", "TIMECARD-TRAILER", "--data-file", "T",
                                "--library", "(PAY)LIB"});
     EXPECT_EQ(by_name.status, 0) << by_name.err;
@@ -139,7 +140,7 @@ TEST(CatalogueE2e, AddCobolTableFromASequenceNumber) {
 
 TEST(CatalogueE2e, AddCobolTableChecksAndHostRefusals) {
     E2eHost e2e;
-    const std::vector<std::string> base{"add-cobol-table", "PAYROLL", "--source", "(PAY)SOURCE/TIMECARD",
+    const std::vector<std::string> base{"add-cobol-table", "(PAY)PAYROLL ON PAYPACK", "--source", "(PAY)SOURCE/TIMECARD",
                                         "--data-file", "T"};
     auto with = [&](std::vector<std::string> extra) {
         std::vector<std::string> args = base;
@@ -147,7 +148,7 @@ TEST(CatalogueE2e, AddCobolTableChecksAndHostRefusals) {
         return e2e.kestra(args);
     };
     auto dup = with({"--name", "timecard", "--mode", "fd-name", "--target", "TIMECARD-FILE"});
-    EXPECT_EQ(dup.status, 2);
+    EXPECT_EQ(dup.status, 1);
     EXPECT_TRUE(has(dup.err, "**Duplicate Table Name**")) << dup.err;
     auto digits = with({"--name", "X", "--mode", "fd-seq", "--target", "12A"});
     EXPECT_EQ(digits.status, 2);
@@ -157,7 +158,7 @@ TEST(CatalogueE2e, AddCobolTableChecksAndHostRefusals) {
     auto missing = with({"--name", "X", "--mode", "fd-name", "--target", "NO-SUCH-FD"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(has(missing.err, "COBOL RECORD NOT FOUND")) << missing.err;
-    EXPECT_EQ(e2e.kestra({"tables", "PAYROLL"}).out.find(" X "), std::string::npos);
+    EXPECT_EQ(e2e.kestra({"tables", "(PAY)PAYROLL ON PAYPACK"}).out.find(" X "), std::string::npos);
     auto mode = with({"--name", "X", "--mode", "sideways", "--target", "1"});
     EXPECT_EQ(mode.status, 2);
 }

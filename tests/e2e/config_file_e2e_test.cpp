@@ -12,11 +12,11 @@ using kestra::testing::TempDir;
 namespace {
 
 constexpr const char* kSampleTree =
-    "1 SALES\n"
-    "  2 SALES-EUROPE\n"
-    "    4 SALES-NORDIC\n"
-    "  3 SALES-ARCHIVE\n"
-    "5 PAYROLL\n";
+    "1 (PROD)SALES ON DBPACK\n"
+    "  2 (PROD)SALES/EUROPE ON DBPACK\n"
+    "    4 (PROD)SALES/NORDIC ON DBPACK\n"
+    "  3 (PROD)SALES/ARCHIVE ON DBPACK\n"
+    "5 (PAY)PAYROLL ON PAYPACK\n";
 
 TEST(ConfigFileE2e, FilesShowsTheTreeAsLinesAndAsJson) {
     E2eHost e2e;
@@ -28,39 +28,40 @@ TEST(ConfigFileE2e, FilesShowsTheTreeAsLinesAndAsJson) {
     auto j = e2e.kestra({"--json", "files"});
     EXPECT_EQ(j.status, 0) << j.err;
     EXPECT_EQ(j.out.substr(0, 100),
-              std::string("{\"name\":\"Kestra Configuration Files\",\"children\":[{\"number\":1,\"name\":\"SALES\","
+              std::string("{\"name\":\"Kestra Configuration Files\",\"children\":[{\"number\":1,\"name\":\"(PROD)SALES ON DBPACK\","
                           "\"children\":[{\"number\":2,")
                   .substr(0, 100));
-    EXPECT_NE(j.out.find("{\"number\":5,\"name\":\"PAYROLL\",\"children\":[]}]}\n"), std::string::npos) << j.out;
+    EXPECT_NE(j.out.find("{\"number\":5,\"name\":\"(PAY)PAYROLL ON PAYPACK\",\"children\":[]}]}\n"), std::string::npos) << j.out;
 }
 
 TEST(ConfigFileE2e, AddRenameMoveCopyDeleteChangeTheTree) {
     E2eHost e2e;
-    auto add = e2e.kestra({"add-file", "  (admin)config/new on pack ", "--parent", "SALES"});
+    auto add = e2e.kestra({"add-file", "  (admin)config/new on pack ", "--parent", "(PROD)SALES ON DBPACK"});
     ASSERT_EQ(add.status, 0) << add.err;
-    EXPECT_EQ(add.out, "6 (ADMIN)CONFIG/NEW ON PACK\n");
+    EXPECT_EQ(add.out, "");
 
     auto rename = e2e.kestra({"rename-file", "6", "(ADMIN)CONFIG/RENAMED ON PACK"});
     EXPECT_EQ(rename.status, 0) << rename.err;
-    auto move = e2e.kestra({"move-file", "(ADMIN)CONFIG/RENAMED ON PACK", "PAYROLL"});
+    auto move = e2e.kestra({"move-file", "(ADMIN)CONFIG/RENAMED ON PACK", "(PAY)PAYROLL ON PAYPACK"});
     EXPECT_EQ(move.status, 0) << move.err;
     auto copy = e2e.kestra({"copy-file", "1", "0", "*COPY/SALES ON PACK"});
     ASSERT_EQ(copy.status, 0) << copy.err;
-    EXPECT_EQ(copy.out, "7 *COPY/SALES ON PACK\n");
-    auto del = e2e.kestra({"delete-file", "SALES-ARCHIVE"});
+    EXPECT_EQ(copy.out, "");
+    // The copy's children share their names with the originals: the original is named by its number.
+    auto del = e2e.kestra({"delete-file", "3"});
     EXPECT_EQ(del.status, 0) << del.err;
 
     auto r = e2e.kestra({"files"});
     EXPECT_EQ(r.out,
-              "1 SALES\n"
-              "  2 SALES-EUROPE\n"
-              "    4 SALES-NORDIC\n"
-              "5 PAYROLL\n"
+              "1 (PROD)SALES ON DBPACK\n"
+              "  2 (PROD)SALES/EUROPE ON DBPACK\n"
+              "    4 (PROD)SALES/NORDIC ON DBPACK\n"
+              "5 (PAY)PAYROLL ON PAYPACK\n"
               "  6 (ADMIN)CONFIG/RENAMED ON PACK\n"
               "7 *COPY/SALES ON PACK\n"
-              "  8 SALES-EUROPE\n"
-              "    9 SALES-NORDIC\n"
-              "  10 SALES-ARCHIVE\n")
+              "  8 (PROD)SALES/EUROPE ON DBPACK\n"
+              "    9 (PROD)SALES/NORDIC ON DBPACK\n"
+              "  10 (PROD)SALES/ARCHIVE ON DBPACK\n")
         << r.err;
 }
 
@@ -75,17 +76,17 @@ TEST(ConfigFileE2e, NamesAreCheckedBeforeAnythingIsSent) {
 
     ASSERT_EQ(e2e.kestra({"add-file", "*A ON P"}).status, 0);
     auto dup = e2e.kestra({"add-file", "*a on p"});
-    EXPECT_EQ(dup.status, 2);
+    EXPECT_EQ(dup.status, 1);
     EXPECT_NE(dup.err.find("Duplicate Name!"), std::string::npos) << dup.err;
     ASSERT_EQ(e2e.kestra({"add-file", "*B ON P"}).status, 0);
     auto dup_rename = e2e.kestra({"rename-file", "*B ON P", "*A ON P"});
-    EXPECT_EQ(dup_rename.status, 2);
+    EXPECT_EQ(dup_rename.status, 1);
     EXPECT_NE(dup_rename.err.find("Duplicate Name\n"), std::string::npos) << dup_rename.err;
     // The current name again is a cancel, not a duplicate.
     EXPECT_EQ(e2e.kestra({"rename-file", "*B ON P", "*B ON P"}).status, 0);
 
-    auto below = e2e.kestra({"move-file", "SALES", "SALES-NORDIC"});
-    EXPECT_EQ(below.status, 2);
+    auto below = e2e.kestra({"move-file", "(PROD)SALES ON DBPACK", "(PROD)SALES/NORDIC ON DBPACK"});
+    EXPECT_EQ(below.status, 1);
     auto missing = e2e.kestra({"delete-file", "42"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("no configuration file 42"), std::string::npos) << missing.err;
@@ -96,9 +97,9 @@ TEST(ConfigFileE2e, SaveFileOpensSavesAndCloses) {
     HostsimProcess::Options options;
     options.extra_args = {"--save", dir.file("saved.json")};
     E2eHost e2e(options);
-    auto r = e2e.kestra({"save-file", "SALES-NORDIC"});
+    auto r = e2e.kestra({"save-file", "(PROD)SALES/NORDIC ON DBPACK"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(TempDir::read(dir.file("saved.json")).find("SALES-NORDIC"), std::string::npos);
+    EXPECT_NE(TempDir::read(dir.file("saved.json")).find("(PROD)SALES/NORDIC ON DBPACK"), std::string::npos);
 }
 
 TEST(ConfigFileE2e, EnvironmentCommandsAnswerFromTheFixture) {

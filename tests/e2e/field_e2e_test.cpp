@@ -21,7 +21,7 @@ std::string line_of(const std::string& out, const std::string& number_and_name) 
 TEST(FieldE2e, FieldsListEveryKindWithItsDetails) {
     E2eHost e2e;
     ASSERT_TRUE(e2e.host().running()) << e2e.host().error();
-    auto r = e2e.kestra({"fields", "SALES", "customer"});
+    auto r = e2e.kestra({"fields", "(PROD)SALES ON DBPACK", "customer"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(line_of(r.out, "1 CUST-ID"), "1 CUST-ID host-name=CUST-ID kind=host type=PACKED(8) sql=SQL_INTEGER "
                                            "format=standard visible=on update-allowed=off offset=0");
@@ -34,59 +34,59 @@ TEST(FieldE2e, FieldsListEveryKindWithItsDetails) {
     EXPECT_EQ(line_of(r.out, "11 CREDIT_K"),
               "11 CREDIT_K host-name= kind=calculated type=NUMERIC(S12,3) sql=SQL_DOUBLE format=standard visible=on "
               "update-allowed=off expression=CUST-CREDIT / 1000");
-    auto json = e2e.kestra({"--json", "fields", "SALES", "1"});
+    auto json = e2e.kestra({"--json", "fields", "(PROD)SALES ON DBPACK", "1"});
     EXPECT_TRUE(has(json.out, "\"expression\":\"CUST-CREDIT / 1000\"")) << json.out;
-    EXPECT_EQ(e2e.kestra({"fields", "SALES", "CUSTOMER_ORDERS"}).status, 2);
+    EXPECT_EQ(e2e.kestra({"fields", "(PROD)SALES ON DBPACK", "CUSTOMER_ORDERS"}).status, 1);
 }
 
 TEST(FieldE2e, SetFieldRenamesAndFormatsThroughATableSave) {
     E2eHost e2e;
-    auto r = e2e.kestra({"set-field", "SALES", "ORDERS", "ord-date", "--name", "order_date", "--date-format",
+    auto r = e2e.kestra({"set-field", "(PROD)SALES ON DBPACK", "ORDERS", "ord-date", "--name", "order_date", "--date-format",
                          "yyyymmdd", "--update-allowed", "on"});
     EXPECT_EQ(r.status, 0) << r.err;
-    auto f = e2e.kestra({"fields", "SALES", "ORDERS"});
+    auto f = e2e.kestra({"fields", "(PROD)SALES ON DBPACK", "ORDERS"});
     EXPECT_EQ(line_of(f.out, "3 ORDER_DATE"), "3 ORDER_DATE host-name=ORD-DATE kind=host type=PACKED(6) "
                                               "sql=SQL_DATE format=date YYYYMMDD visible=on update-allowed=on "
                                               "offset=17");
-    r = e2e.kestra({"set-field", "SALES", "ORDERS", "ORD-TIME", "--date-kind", "timestamp"});
+    r = e2e.kestra({"set-field", "(PROD)SALES ON DBPACK", "ORDERS", "ORD-TIME", "--date-kind", "timestamp"});
     EXPECT_EQ(r.status, 0) << r.err;
-    f = e2e.kestra({"fields", "SALES", "ORDERS"});
+    f = e2e.kestra({"fields", "(PROD)SALES ON DBPACK", "ORDERS"});
     EXPECT_TRUE(has(line_of(f.out, "4 ORD-TIME"), "sql=SQL_TIMESTAMP format=timestamp TIME(6)")) << f.out;
 
     // The dialogs' name checks.
-    EXPECT_TRUE(has(e2e.kestra({"set-field", "SALES", "ORDERS", "ORD-NO", "--name", "Order_Date"}).err,
+    EXPECT_TRUE(has(e2e.kestra({"set-field", "(PROD)SALES ON DBPACK", "ORDERS", "ORD-NO", "--name", "Order_Date"}).err,
                     "**Duplicate Field Name**"));
-    EXPECT_TRUE(has(e2e.kestra({"set-field", "SALES", "CUSTOMER", "CITY_CODE", "--name", "city_code"}).err,
+    EXPECT_TRUE(has(e2e.kestra({"set-field", "(PROD)SALES ON DBPACK", "CUSTOMER", "CITY_CODE", "--name", "city_code"}).err,
                     "**Duplicate Field Name**"));  // a change of letter case alone
-    EXPECT_TRUE(has(e2e.kestra({"set-field", "SALES", "ORDERS", "ORD-NO", "--name", "   "}).err,
+    EXPECT_TRUE(has(e2e.kestra({"set-field", "(PROD)SALES ON DBPACK", "ORDERS", "ORD-NO", "--name", "   "}).err,
                     "**You must enter a field name**"));
-    EXPECT_TRUE(has(e2e.kestra({"set-field", "SALES", "ORDERS", "ORD-NO", "--name", std::string(30, 'N')}).err,
+    EXPECT_TRUE(has(e2e.kestra({"set-field", "(PROD)SALES ON DBPACK", "ORDERS", "ORD-NO", "--name", std::string(30, 'N')}).err,
                     "**Field name too long**"));
-    EXPECT_EQ(e2e.kestra({"set-field", "SALES", "ORDERS", "ORD-NO", "--name", std::string(29, 'N')}).status, 0);
-    EXPECT_EQ(e2e.kestra({"set-field", "SALES", "ORDERS", "ORD-AMOUNT", "--date-format", "HHMMSS"}).status, 2);
+    EXPECT_EQ(e2e.kestra({"set-field", "(PROD)SALES ON DBPACK", "ORDERS", "ORD-NO", "--name", std::string(29, 'N')}).status, 0);
+    EXPECT_EQ(e2e.kestra({"set-field", "(PROD)SALES ON DBPACK", "ORDERS", "ORD-AMOUNT", "--date-format", "HHMMSS"}).status, 2);
 
     // Without the save the host forgets the change when the file closes.
-    r = e2e.kestra({"set-field", "SALES", "ORDERS", "ORD-CUST", "--name", "CUSTOMER", "--no-save"});
+    r = e2e.kestra({"set-field", "(PROD)SALES ON DBPACK", "ORDERS", "ORD-CUST", "--name", "CUSTOMER", "--no-save"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(has(e2e.kestra({"fields", "SALES", "ORDERS"}).out, "2 ORD-CUST "));
+    EXPECT_TRUE(has(e2e.kestra({"fields", "(PROD)SALES ON DBPACK", "ORDERS"}).out, "2 ORD-CUST "));
 }
 
 TEST(FieldE2e, HideShowAndDeleteFields) {
     E2eHost e2e;
-    auto r = e2e.kestra({"hide-fields", "SALES", "CUSTOMER", "CUST-ID", "NAME"});
+    auto r = e2e.kestra({"hide-fields", "(PROD)SALES ON DBPACK", "CUSTOMER", "CUST-ID", "NAME"});
     EXPECT_EQ(r.status, 0) << r.err;
-    r = e2e.kestra({"show-fields", "SALES", "CUSTOMER", "CUST-FLAGS"});
+    r = e2e.kestra({"show-fields", "(PROD)SALES ON DBPACK", "CUSTOMER", "CUST-FLAGS"});
     EXPECT_EQ(r.status, 0) << r.err;
-    auto f = e2e.kestra({"fields", "SALES", "CUSTOMER"});
+    auto f = e2e.kestra({"fields", "(PROD)SALES ON DBPACK", "CUSTOMER"});
     EXPECT_TRUE(has(line_of(f.out, "1 CUST-ID"), "visible=off"));
     EXPECT_TRUE(has(line_of(f.out, "2 NAME"), "visible=off"));
     EXPECT_TRUE(has(line_of(f.out, "9 CUST-FLAGS"), "visible=on"));
 
-    EXPECT_EQ(e2e.kestra({"delete-fields", "SALES", "CUSTOMER", "CUST-CITY"}).status, 2);
-    EXPECT_EQ(e2e.kestra({"hide-fields", "SALES", "CUSTOMER", "CITY_CODE"}).status, 2);
-    r = e2e.kestra({"delete-fields", "SALES", "CUSTOMER", "city_code", "11"});
+    EXPECT_EQ(e2e.kestra({"delete-fields", "(PROD)SALES ON DBPACK", "CUSTOMER", "CUST-CITY"}).status, 1);
+    EXPECT_EQ(e2e.kestra({"hide-fields", "(PROD)SALES ON DBPACK", "CUSTOMER", "CITY_CODE"}).status, 1);
+    r = e2e.kestra({"delete-fields", "(PROD)SALES ON DBPACK", "CUSTOMER", "city_code", "11"});
     EXPECT_EQ(r.status, 0) << r.err;
-    f = e2e.kestra({"fields", "SALES", "CUSTOMER"});
+    f = e2e.kestra({"fields", "(PROD)SALES ON DBPACK", "CUSTOMER"});
     EXPECT_FALSE(has(f.out, "CITY_CODE"));
     EXPECT_FALSE(has(f.out, "CREDIT_K"));
     EXPECT_TRUE(has(f.out, "9 CUST-FLAGS"));

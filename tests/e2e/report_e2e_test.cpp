@@ -25,7 +25,7 @@ struct Combination {
                "-t-" + modes[tables] + ".txt";
     }
     std::vector<std::string> args() const {
-        std::vector<std::string> a{"report", "SALES", "--format", "pagefile"};
+        std::vector<std::string> a{"report", "(PROD)SALES ON DBPACK", "--format", "pagefile"};
         a.insert(a.end(), {"--global", global ? "on" : "off", "--limits", limits ? "on" : "off", "--apps",
                            apps ? "on" : "off", "--names", tables > 0 ? "on" : "off"});
         if (tables == 2 || tables == 4) a.push_back("--detail");
@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(ReportE2e, ReportCombination, ::testing::ValuesIn(every
 
 TEST(ReportE2e, ShortPagesBreakSectionsWithContinuedHeadings) {
     E2eHost e2e;
-    auto r = e2e.kestra({"report", "SALES", "--detail", "--fields", "--lines-per-page", "15", "--format", "pagefile"});
+    auto r = e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--detail", "--fields", "--lines-per-page", "15", "--format", "pagefile"});
     ASSERT_EQ(r.status, 0) << r.err;
     check_against("sales-all-15-lines.txt", r.out);
     EXPECT_NE(r.out.find("NFields from table CUSTOMER (continued):\n"), std::string::npos);
@@ -104,9 +104,9 @@ TEST(ReportE2e, ShortPagesBreakSectionsWithContinuedHeadings) {
 
 TEST(ReportE2e, TextShowsThePagesWithFormFeeds) {
     E2eHost e2e;
-    auto text = e2e.kestra({"report", "SALES", "--fields"});
+    auto text = e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--fields"});
     ASSERT_EQ(text.status, 0) << text.err;
-    auto file = e2e.kestra({"report", "SALES", "--fields", "--format", "pagefile"});
+    auto file = e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--fields", "--format", "pagefile"});
     ASSERT_EQ(file.status, 0) << file.err;
     // The same lines without their codes, pages parted by form feeds.
     std::string expected;
@@ -122,21 +122,21 @@ TEST(ReportE2e, TextShowsThePagesWithFormFeeds) {
             expected += line.substr(1) + "\n";
     }
     EXPECT_EQ(text.out, expected);
-    EXPECT_EQ(text.out.rfind("Configuration file SALES at ", 0), 0u) << text.out;
+    EXPECT_EQ(text.out.rfind("Configuration file (PROD)SALES ON DBPACK at ", 0), 0u) << text.out;
 
     auto json = e2e.kestra(
-        {"--json", "report", "SALES", "--global", "off", "--limits", "off", "--apps", "off", "--names", "off"});
+        {"--json", "report", "(PROD)SALES ON DBPACK", "--global", "off", "--limits", "off", "--apps", "off", "--names", "off"});
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_EQ(json.out.substr(0, 48), "{\"pages\":[[{\"text\":\"Configuration file SALES at ");
+    EXPECT_EQ(json.out.rfind("{\"pages\":[[{\"text\":\"Configuration file (PROD)SALES ON DBPACK at ", 0), 0u) << json.out;
     EXPECT_NE(json.out.find("\"bold\":true},{\"text\":\"\",\"bold\":false}]]}"), std::string::npos) << json.out;
 }
 
 TEST(ReportE2e, BadArgumentsAndAnUnknownFile) {
     E2eHost e2e;
-    auto zero = e2e.kestra({"report", "SALES", "--lines-per-page", "0"});
+    auto zero = e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--lines-per-page", "0"});
     EXPECT_EQ(zero.status, 2);
     EXPECT_NE(zero.err.find("Lines per page must be at least 1"), std::string::npos) << zero.err;
-    EXPECT_EQ(e2e.kestra({"report", "SALES", "--format", "pdf"}).status, 2);
+    EXPECT_EQ(e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--format", "pdf"}).status, 2);
     EXPECT_EQ(e2e.kestra({"report"}).status, 2);
     auto missing = e2e.kestra({"report", "NOSUCHFILE"});
     EXPECT_EQ(missing.status, 1);
@@ -145,7 +145,7 @@ TEST(ReportE2e, BadArgumentsAndAnUnknownFile) {
 
 TEST(ReportE2e, ABadTemporaryDirectoryIsReportedBeforeAnyLogin) {
     E2eHost e2e;
-    auto r = kestra::testing::run_kestra({"--ini", e2e.ini(), "report", "SALES"},
+    auto r = kestra::testing::run_kestra({"--ini", e2e.ini(), "report", "(PROD)SALES ON DBPACK"},
                                          {{"KESTRA_PASSWORD", "secret"}, {"TMPDIR", "/nonexistent-kestra-dir"}});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Bad path /nonexistent-kestra-dir/kbaXXXXXX"), std::string::npos) << r.err;

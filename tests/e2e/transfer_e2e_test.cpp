@@ -36,7 +36,7 @@ void round_trip(const std::vector<std::string>& host_args, bool older) {
     const std::string list = dir.write("names.txt", kFiles[1] + "\r\n" + kFiles[2] + "\r\n");
     auto got = source.kestra({"get", first, kFiles[0], "@" + list, kFiles[3]});
     ASSERT_EQ(got.status, 0) << got.err;
-    EXPECT_EQ(got.out, first + ": 4 files fetched\n");
+    EXPECT_EQ(got.out, "");  // a change prints nothing
 
     auto listed = source.kestra({"archive", first});
     ASSERT_EQ(listed.status, 0) << listed.err;
@@ -49,9 +49,7 @@ void round_trip(const std::vector<std::string>& host_args, bool older) {
     ASSERT_TRUE(target.host().running()) << target.host().error();
     auto put = target.kestra({"put", first});
     ASSERT_EQ(put.status, 0) << put.err;
-    std::string sent;
-    for (const auto& name : kFiles) sent += "sent " + name + "\n";
-    EXPECT_EQ(put.out, sent);
+    EXPECT_EQ(put.out, "");
 
     const std::string second = dir.file("second.kba");
     auto again = target.kestra({"get", second, kFiles[0], kFiles[1], kFiles[2], kFiles[3]});
@@ -74,7 +72,8 @@ TEST(TransferE2e, AFailedGetKeepsTheFilesBeforeItAndExitsWith1) {
     auto r = e2e.kestra({"get", path, kFiles[1], "(PROD)NOT THERE", kFiles[0]});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("[Kestra]FILE NOT FOUND"), std::string::npos) << r.err;
-    EXPECT_EQ(r.out, path + ": 1 file fetched\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(path + ": 1 file fetched before the failure"), std::string::npos) << r.err;
     auto listed = e2e.kestra({"--json", "archive", path});
     ASSERT_EQ(listed.status, 0) << listed.err;
     EXPECT_NE(listed.out.find("\"count\":1,"), std::string::npos) << listed.out;
@@ -92,11 +91,11 @@ TEST(TransferE2e, PutSendsOnlyTheNamedEntriesAndRefusesUnknownOnes) {
     ASSERT_EQ(e2e.kestra({"get", path, kFiles[1], kFiles[2]}).status, 0);
     auto one = e2e.kestra({"put", path, "2"});
     EXPECT_EQ(one.status, 0) << one.err;
-    EXPECT_EQ(one.out, "sent " + kFiles[2] + "\n");
+    EXPECT_EQ(one.out, "");
     auto named = e2e.kestra({"--json", "put", path, kFiles[2], kFiles[1]});
     EXPECT_EQ(named.out, "{\"archive\":\"" + path + "\",\"sent\":[\"" + kFiles[1] + "\",\"" + kFiles[2] +
-                             "\"],\"ok\":true}\n");
-    EXPECT_EQ(e2e.kestra({"put", path, "3"}).status, 2);
+                             "\"],\"skipped\":[],\"ok\":true}\n");
+    EXPECT_EQ(e2e.kestra({"put", path, "3"}).status, 1);  // an unknown name is what the data lacked
     auto not_archive = e2e.kestra({"put", dir.write("junk.kba", "junk")});
     EXPECT_EQ(not_archive.status, 1);
     EXPECT_NE(not_archive.err.find("Not an archive file"), std::string::npos) << not_archive.err;

@@ -62,8 +62,8 @@ TEST(HostConfig, TheListGivesNumbersLevelsAndNamesInTreeOrder) {
     ASSERT_TRUE(pc.logged_in);
     int messages = 0;
     EXPECT_EQ(pc.list(messages),
-              "0" "0005" "00010000005SALES" "00020001012SALES-EUROPE" "00040002012SALES-NORDIC"
-              "00030001013SALES-ARCHIVE" "00050000007PAYROLL");
+              "0" "0005" "00010000021(PROD)SALES ON DBPACK" "00020001028(PROD)SALES/EUROPE ON DBPACK" "00040002028(PROD)SALES/NORDIC ON DBPACK"
+              "00030001029(PROD)SALES/ARCHIVE ON DBPACK" "00050000023(PAY)PAYROLL ON PAYPACK");
     EXPECT_EQ(messages, 1);
 }
 
@@ -87,7 +87,7 @@ TEST(HostConfig, AddRenameMoveAndDeleteChangeTheTree) {
     EXPECT_EQ(pc.ask(14, "010*ANY ON PK0077."), refusal(3, "[Kestra]CONFIGURATION FILE NOT FOUND"));
     EXPECT_EQ(pc.ask(14, "000" "0000."), refusal(3, "[Kestra]INVALID CONFIGURATION FILE NAME"));
     EXPECT_EQ(pc.ask(17, "0006010*REN ON PK."), "0");
-    EXPECT_EQ(pc.ask(17, "0006005SALES."), refusal(3, "[Kestra]DUPLICATE CONFIGURATION FILE NAME"));
+    EXPECT_EQ(pc.ask(17, "0006021(PROD)SALES ON DBPACK."), refusal(3, "[Kestra]DUPLICATE CONFIGURATION FILE NAME"));
     EXPECT_EQ(pc.ask(17, "0006010*REN ON PK."), "0");  // its own name again is no duplicate
     EXPECT_EQ(pc.ask(16, "00060002."), "0");
     EXPECT_EQ(pc.ask(16, "00010004."), refusal(3, "[Kestra]CANNOT MOVE A FILE BELOW ITSELF"));
@@ -95,7 +95,7 @@ TEST(HostConfig, AddRenameMoveAndDeleteChangeTheTree) {
     EXPECT_EQ(pc.ask(15, "00021"), "0");  // the branch goes with it
     EXPECT_EQ(pc.ask(15, "00061"), refusal(3, "[Kestra]CONFIGURATION FILE NOT FOUND"));
     int messages = 0;
-    EXPECT_EQ(pc.list(messages), "0" "0003" "00010000005SALES" "00030001013SALES-ARCHIVE" "00050000007PAYROLL");
+    EXPECT_EQ(pc.list(messages), "0" "0003" "00010000021(PROD)SALES ON DBPACK" "00030001029(PROD)SALES/ARCHIVE ON DBPACK" "00050000023(PAY)PAYROLL ON PAYPACK");
 }
 
 TEST(HostConfig, FileReferencesAreCheckedAndBelongToTheirSession) {
@@ -135,8 +135,8 @@ TEST(HostConfig, CopyCutAndPasteUseClipboardNumbers) {
               refusal(3, "[Kestra]DUPLICATE CONFIGURATION FILE NAME"));
     int messages = 0;
     EXPECT_EQ(pc.list(messages),
-              "0" "0007" "00010000005SALES" "00020001012SALES-EUROPE" "00040002012SALES-NORDIC"
-              "00050000007PAYROLL" "00060001007*C ON P" "00070002012SALES-NORDIC" "00080000007*D ON P");
+              "0" "0007" "00010000021(PROD)SALES ON DBPACK" "00020001028(PROD)SALES/EUROPE ON DBPACK" "00040002028(PROD)SALES/NORDIC ON DBPACK"
+              "00050000023(PAY)PAYROLL ON PAYPACK" "00060001007*C ON P" "00070002028(PROD)SALES/NORDIC ON DBPACK" "00080000007*D ON P");
 }
 
 TEST(HostConfig, EnvironmentCommandsAnswerFromTheFixture) {

@@ -17,10 +17,10 @@ TEST(Fixture, SampleLoadsWithItsTreeTablesAndFiles) {
     const HostState s = load_sample();
     ASSERT_EQ(s.config_files.size(), 2U);
     const ConfigFile& sales = s.config_files[0];
-    EXPECT_EQ(sales.name, "SALES");
+    EXPECT_EQ(sales.name, "(PROD)SALES ON DBPACK");
     ASSERT_EQ(sales.children.size(), 2U);
     ASSERT_EQ(sales.children[0].children.size(), 1U);
-    EXPECT_EQ(sales.children[0].children[0].name, "SALES-NORDIC");
+    EXPECT_EQ(sales.children[0].children[0].name, "(PROD)SALES/NORDIC ON DBPACK");
     ASSERT_GE(sales.tables.size(), 3U);
     const Table& join = sales.tables[2];
     EXPECT_TRUE(join.join);

@@ -26,7 +26,7 @@ TEST(HostSession, VersionReplyCarriesLevelsProtocolsAndText) {
     EXPECT_EQ(reply.kind, 0);
     EXPECT_EQ(reply.code, 0);
     EXPECT_EQ(reply.declared, reply.data.size());
-    EXPECT_EQ(reply.data, "0" "05" "107" "021" "KESTRA HOST SERVER 5" "." "A01" "022");
+    EXPECT_EQ(reply.data, "0" "05" "107" "021" "KESTRA SERVER 5R7" "." "A01" "022");
 }
 
 TEST(HostSession, LoginGrantsTheSmallerSize) {
@@ -214,12 +214,12 @@ TEST(HostSession, BuiltInTablesPutTheHostCharacterSetOnTheWire) {
     HostTestClient raw(host.port(), true);
     ASSERT_TRUE(raw.send_raw(frame));
     std::string bytes;
-    ASSERT_TRUE(raw.read_raw(4 + 14 + 36, bytes));
+    ASSERT_TRUE(raw.read_raw(4 + 14 + 33, bytes));
     // Length digits and text arrive in the host character set: "0" is 0xF0, "#" is translated too.
     EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xF0);
     EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0xF0);
     tavlink::translate_in_place(tables.host_to_pc, bytes.data(), bytes.size());
-    EXPECT_EQ(bytes.substr(0, 18), "0050" "#@!" "0" "00" "0" "000" "0036");
+    EXPECT_EQ(bytes.substr(0, 18), "0047" "#@!" "0" "00" "0" "000" "0033");
     EXPECT_EQ(bytes.substr(18, 9), "005107021");
 }
 

@@ -135,3 +135,25 @@ TEST(ProfileWrite, CarriageReturnInsideAValueIsKept) {
     ASSERT_TRUE(write_private_profile_string("tcpip", "host3", "hhhhTA\r~01", ini));
     EXPECT_EQ(get_private_profile_string("tcpip", "host3", "", ini), "hhhhTA\r~01");
 }
+
+// A settings file is small text: a device or a huge file is not read (it would only eat memory) and never
+// overwritten by a write through it.
+TEST(ProfileFile, WhatIsNoSettingsFileIsNotRead) {
+    TempDir dir;
+    EXPECT_EQ(settings_file_problem("/dev/zero"), "not a regular file");
+    EXPECT_EQ(settings_file_problem(dir.path()), "not a regular file");
+    EXPECT_EQ(settings_file_problem(dir.file("absent.ini")), "");
+    ProfileFile device("/dev/zero");
+    EXPECT_FALSE(device.load());
+    EXPECT_EQ(get_private_profile_int("timeouts", "rcv", 255, "/dev/zero"), 255);
+
+    const std::string big = dir.write("big.ini", "[admin]\nUID=JOE\n" + std::string(kSettingsFileMax, ';'));
+    EXPECT_EQ(settings_file_problem(big), "larger than 4 MiB");
+    EXPECT_EQ(get_private_profile_string("admin", "UID", "none", big), "none");
+    EXPECT_FALSE(write_private_profile_string("admin", "UID", "ANN", big));
+    EXPECT_EQ(std::filesystem::file_size(big), 16 + kSettingsFileMax);
+
+    const std::string small = dir.write("small.ini", "[admin]\nUID=JOE\n" + std::string(1000, ';'));
+    EXPECT_EQ(settings_file_problem(small), "");
+    EXPECT_EQ(get_private_profile_string("admin", "UID", "none", small), "JOE");
+}

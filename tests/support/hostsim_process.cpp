@@ -1,5 +1,6 @@
 #include "support/hostsim_process.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -36,6 +37,10 @@ HostsimProcess::HostsimProcess(Options options) : options_(std::move(options)) {
     argv.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ == 0) {
+        if (!options_.stderr_file.empty()) {
+            const int fd = ::open(options_.stderr_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+            if (fd >= 0) ::dup2(fd, STDERR_FILENO);
+        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }

@@ -19,6 +19,7 @@ public:
         std::string path_name = "HOST1";
         bool plain = false;                   // ASCII wire: the path gets a translate file with no entries
         int buffer_size = 1920;
+        std::string stderr_file;  // non-empty: the host's standard error goes to this file
     };
 
     HostsimProcess();
