@@ -198,11 +198,12 @@ int run_set_field(CliContext& ctx, std::span<const std::string> args) {
     if (rest.size() != 3) return usage(ctx, "set-field: give FILE, TABLE and FIELD");
     if (!name && !update && !date_kind && !date_format)
         return usage(ctx, "set-field: give --name, --update-allowed, --date-kind or --date-format");
-    // What the name breaks on its own is a usage error found before the login; a duplicate needs the table.
+    // What the name breaks on its own is a usage error found before the login; a duplicate needs the table, and so
+    // does the length: a name the host already holds longer than may be typed passes when it is given unchanged.
     if (name) {
         const std::string typed = trim(*name);
         if (typed.empty()) return usage(ctx, "**You must enter a field name**");
-        if (typed.size() > kMaxFieldName) return usage(ctx, "**Field name too long**");
+        if (typed.size() > model::kMaxWireText) return usage(ctx, "**Field name too long**");
     }
     std::optional<std::int32_t> kind;
     if (date_kind) {
@@ -218,7 +219,8 @@ int run_set_field(CliContext& ctx, std::span<const std::string> args) {
             const std::string wanted = field->field_kind == FieldKind::host ? upper(trim(*name)) : trim(*name);
             if (const std::string problem = check_field_name(table, wanted, field->name.str()); !problem.empty()) {
                 ctx.err << "kestra: " << problem << "\n";
-                return kExitFailure;
+                // Too long is the command line's fault, whichever side of the login finds it.
+                return wanted != field->name.view() && wanted.size() > kMaxFieldName ? kExitUsage : kExitFailure;
             }
             if (wanted != field->name.view()) {
                 field->name.assign(wanted);
