@@ -1,9 +1,9 @@
 #include "ui/admin_main.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 #include "app/admin_app.h"
+#include "ui/main_frame.h"
 #include "ui/qt_ui_hooks.h"
 
 namespace kestra::ui {
@@ -14,10 +14,14 @@ int run_admin(int argc, char** argv) {
     QtUiHooks hooks;
     app::set_ui_hooks(&hooks);
     app::admin_app().load_settings();
-    QMainWindow frame;
-    frame.setWindowTitle(QString::fromLatin1(kProgramCaption));
-    frame.show();
-    const int rc = QApplication::exec();
+    int rc = 0;
+    {
+        CMainFrame frame;
+        frame.show_with_placement();
+        // Cancel leaves the program running without a connection.
+        frame.new_connection();
+        rc = QApplication::exec();
+    }
     app::set_ui_hooks(nullptr);
     return rc;
 }
