@@ -3,6 +3,7 @@
 // placements that come back. The class logs in once for most of its cases; a login and a logout each drain the
 // line for about a second.
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -231,6 +232,33 @@ private slots:
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
+    // The status pane and the toolbar follow the selected file of the active window.
+    void selectionDrivesTheFilePaneAndTheToolbar() {
+        auto* window = qobject_cast<ui::CAdminFrame*>(frame->mdi_area()->subWindowList().front());
+        QVERIFY(window != nullptr);
+        auto& doc = window->doc();
+        auto* sales = doc.root().add_child("SALES", 1);
+        sales->config.description.assign("Sales office");
+        doc.set_selected(sales);
+        sales->config.modified = true;
+        frame->update_commands();
+        auto* pane = frame->findChild<QLabel*>("ctl_101");
+        QCOMPARE(pane->text(), QStringLiteral("Sales office"));
+        QVERIFY(frame->commands().action(cmd::kSaveConfigFile)->isEnabled());
+        QVERIFY(!frame->commands().action(cmd::kCopy)->isEnabled());
+        QVERIFY(frame->commands().action(cmd::kCut)->isEnabled());
+        QVERIFY(frame->commands().action(cmd::kPrint)->isEnabled());
+
+        doc.set_selected(&doc.root());
+        frame->update_commands();
+        QVERIFY(pane->text().isEmpty());
+        QVERIFY(!frame->commands().action(cmd::kSaveConfigFile)->isEnabled());
+        QVERIFY(frame->commands().action(cmd::kExpandAll)->isEnabled());
+        doc.set_selected(nullptr);
+        doc.root().clear_children();
+        frame->update_commands();
+    }
+
     // Each connection window owns its own session; closing one logs that one out and saves its placement.
     void twoConnectionsTwoSessionsAndClosingLogsOut() {
         QCOMPARE(windows(), 1);
@@ -280,6 +308,7 @@ private slots:
 
     void maximisedMainWindowComesBackMaximised() {
         const std::string ini = host->dir().write("placement.ini", "");
+        app::admin_app().sort_datasets = 1;
         {
             ui::CMainFrame main(ini);
             main.show();
@@ -288,6 +317,8 @@ private slots:
         }
         const std::string saved = platform::get_private_profile_string("admin", "WindowPos", "", ini);
         QVERIFY2(saved.rfind("2,3,", 0) == 0, saved.c_str());
+        // Closing the main window also writes the preferences back.
+        QCOMPARE(platform::get_private_profile_string("admin", "sort datasets", "", host->ini()), std::string("1"));
         ui::CMainFrame main(ini);
         main.show_with_placement();
         QVERIFY(main.isMaximized());
