@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
@@ -117,6 +118,30 @@ void CMainFrame::update_menu_bar() {
                       *actions_);
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::update_commands, Qt::UniqueConnection);
+    for (QAction* top : menuBar()->actions()) {
+        if (top->menu() != nullptr && top->menu()->actions().contains(actions_->action(cmd::kCascade)))
+            connect(top->menu(), &QMenu::aboutToShow, this, [this, menu = top->menu()] { list_windows(menu); });
+    }
+}
+
+void CMainFrame::list_windows(QMenu* menu) {
+    // The open connection windows below the arrangement commands, the active one checked.
+    for (QAction* old : menu->actions())
+        if (old->property("windowEntry").toBool()) delete old;
+    const auto windows = mdi_->subWindowList();
+    if (windows.isEmpty()) return;
+    QAction* separator = menu->addSeparator();
+    separator->setProperty("windowEntry", true);
+    int number = 1;
+    for (QMdiSubWindow* w : windows) {
+        QAction* entry = menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(w->windowTitle()));
+        entry->setProperty("windowEntry", true);
+        entry->setCheckable(true);
+        entry->setChecked(w == mdi_->activeSubWindow());
+        connect(entry, &QAction::triggered, mdi_, [this, window = QPointer<QMdiSubWindow>(w)] {
+            if (window) mdi_->setActiveSubWindow(window);
+        });
+    }
 }
 
 void CMainFrame::window_count_changed() { update_menu_bar(); }

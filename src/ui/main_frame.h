@@ -6,6 +6,7 @@
 #include <string>
 
 class QLabel;
+class QMenu;
 class QMdiArea;
 class QPrinter;
 class QToolBar;
@@ -54,6 +55,7 @@ private:
     void build_tool_bar();
     void update_menu_bar();
     void window_count_changed();
+    void list_windows(QMenu* menu);
     void about();
     void print_setup();
     void arrange_icons();

@@ -268,6 +268,17 @@ private slots:
         ui::CAdminFrame* second = frame->new_connection();
         QVERIFY(second != nullptr);
         QCOMPARE(windows(), 2);
+        // The Window menu lists both, the active one checked.
+        QMenu* window_menu = nullptr;
+        for (QAction* a : frame->menuBar()->actions())
+            if (a->text() == "&Window") window_menu = a->menu();
+        QVERIFY(window_menu != nullptr);
+        emit window_menu->aboutToShow();
+        QStringList listed;
+        for (QAction* a : window_menu->actions())
+            if (a->property("windowEntry").toBool() && !a->isSeparator()) listed << (a->isChecked() ? "*" : "") + a->text();
+        QCOMPARE(listed.size(), 2);
+        QVERIFY(listed[1].startsWith("*&2 KESTRA HOST"));
         QVERIFY(&first->doc().session() != &second->doc().session());
         QVERIFY(first->doc().session().logged_in());
         QVERIFY(second->doc().session().logged_in());
