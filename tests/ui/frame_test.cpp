@@ -156,7 +156,7 @@ private slots:
             d.activateWindow();
             (void)QTest::qWaitForWindowActive(&d);
             log_in(d, "   ", "SECRET");
-            focused = QApplication::focusWidget() == d.findChild<QLineEdit*>("ctl_Connect_UserId");
+            focused = d.focusWidget() == d.findChild<QLineEdit*>("ctl_Connect_UserId");
             if (d.isVisible() && d.result() != QDialog::Accepted) return cancel(d);
             return d.result();
         });

@@ -54,7 +54,8 @@ private:
 };
 
 // Saves the widget as PNG under the build's screenshot folder and compares it loosely with the reference in
-// tests/data/screenshots (same size, at most `tolerance` of the pixels differing by more than a little). With no
+// tests/data/screenshots (within a few pixels of its size, at most `tolerance` of the pixels differing by more than
+// a little). With no
 // reference yet, the shot is written for a person to look at and the comparison passes. On a mismatch a diff image
 // is written beside the shot. Returns an empty text when it matches, else what differs.
 QString compare_screenshot(QWidget* widget, const QString& name, double tolerance = 0.02);
