@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
+#include <QSignalSpy>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -248,6 +250,19 @@ private slots:
         QVERIFY(!frame->commands().action(cmd::kCopy)->isEnabled());
         QVERIFY(frame->commands().action(cmd::kCut)->isEnabled());
         QVERIFY(frame->commands().action(cmd::kPrint)->isEnabled());
+
+        // The tree's popup shows its own texts, enabled as the commands are, and passes them on.
+        std::unique_ptr<QMenu> popup(ui::make_popup("_SimplePopup_", frame->commands(), frame.get()));
+        QCOMPARE(popup->objectName(), QStringLiteral("menu_103_SimplePopup"));
+        QStringList texts;
+        for (QAction* a : popup->actions()) texts << (a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : " (off)"));
+        QCOMPARE(texts, (QStringList{"Cut Configuration file", "Copy Configuration file (off)",
+                                     "Paste Configuration file... (off)", "Delete Configuration file", "-",
+                                     "Rename Configuration File... (off)", "Add Configuration File..."}));
+        QSignalSpy chosen(&frame->commands(), &ui::CommandActions::triggered);
+        popup->actions().front()->trigger();
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.front().front().toInt(), cmd::kCut);
 
         doc.set_selected(&doc.root());
         frame->update_commands();
