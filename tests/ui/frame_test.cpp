@@ -151,6 +151,18 @@ private slots:
         QCOMPARE(windows(), 0);
     }
 
+    void aboutIsDialog100() {
+        QString name;
+        seams->next_dialog([&](QDialog& d) {
+            name = d.objectName();
+            QTest::mouseClick(ui::find_control<QPushButton>(&d, ui::kOkId), Qt::LeftButton);
+            return d.result();
+        });
+        frame->run_command(cmd::kAbout);
+        QCOMPARE(name, QStringLiteral("dlg_100"));
+        QCOMPARE(seams->pending_dialogs(), 0);
+    }
+
     void blankUserIdKeepsTheDialogWithFocusThere() {
         const int beeps = seams->beeps;
         bool focused = false;
