@@ -1,11 +1,11 @@
 // Saved placements come from a hand-editable settings file: any text must either be refused or give a placement
 // whose rectangle is sound, and what is accepted must write back as the same value.
+#include "workspace/window_placement.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
-
-#include "workspace/window_placement.h"
 
 namespace ws = kestra::workspace;
 

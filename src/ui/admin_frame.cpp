@@ -18,7 +18,7 @@ namespace {
 
 // A pane that asks for the size both panes start at, until a view takes its place.
 class EmptyPane : public QFrame {
-public:
+  public:
     QSize sizeHint() const override { return {CAdminFrame::kPaneSize, CAdminFrame::kPaneSize}; }
 };
 
@@ -92,9 +92,9 @@ void CAdminFrame::save_placement() const {
     const QList<int> sizes = splitter_->sizes();
     for (int pane = 1; pane <= 2 && pane <= sizes.size(); ++pane) {
         const QWidget* w = splitter_->widget(pane - 1);
-        workspace::write_splitter(ini_path_, workspace::split_pos_key(pane, suffix),
-                                  workspace::SplitterPos{sizes[pane - 1], w->height(), w->minimumWidth(),
-                                                         w->minimumHeight()});
+        workspace::write_splitter(
+            ini_path_, workspace::split_pos_key(pane, suffix),
+            workspace::SplitterPos{sizes[pane - 1], w->height(), w->minimumWidth(), w->minimumHeight()});
     }
 }
 

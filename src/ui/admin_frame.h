@@ -16,7 +16,7 @@ namespace kestra::ui {
 class CAdminFrame : public QMdiSubWindow {
     Q_OBJECT
 
-public:
+  public:
     // Both panes start at 200 by 200.
     static constexpr int kPaneSize = 200;
 
@@ -36,16 +36,16 @@ public:
     // A command of the connection window; false when this window does not answer it.
     bool handle_command(int id);
 
-signals:
+  signals:
     // The window changed what decides command enabling (selection, modified flag, clipboard ownership).
     void commands_changed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void focus_pane(int step);
 
     std::unique_ptr<workspace::CAdminDoc> doc_;

@@ -14,7 +14,9 @@ namespace kestra::ui {
 
 namespace {
 
-QString text_of(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString text_of(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace
 

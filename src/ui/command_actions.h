@@ -21,7 +21,7 @@ namespace kestra::ui {
 class CommandActions : public QObject {
     Q_OBJECT
 
-public:
+  public:
     explicit CommandActions(QWidget* owner);
 
     QAction* action(int id) const;
@@ -29,10 +29,10 @@ public:
     // Enables each action after the rules, for that state.
     void update(const workspace::CommandState& state);
 
-signals:
+  signals:
     void triggered(int id);
 
-private:
+  private:
     std::map<int, QAction*> actions_;
 };
 

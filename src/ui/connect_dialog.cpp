@@ -41,10 +41,14 @@ CConnectDlg::~CConnectDlg() = default;
 
 QWidget* CConnectDlg::focus_widget(Focus focus) const {
     switch (focus) {
-        case Focus::UserId: return form_->ctl_Connect_UserId;
-        case Focus::Password: return form_->ctl_Connect_Password;
-        case Focus::Provider: return form_->ctl_Connect_Provider;
-        case Focus::None: break;
+        case Focus::UserId:
+            return form_->ctl_Connect_UserId;
+        case Focus::Password:
+            return form_->ctl_Connect_Password;
+        case Focus::Provider:
+            return form_->ctl_Connect_Provider;
+        case Focus::None:
+            break;
     }
     return nullptr;
 }

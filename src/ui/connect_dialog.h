@@ -17,7 +17,7 @@ namespace kestra::ui {
 class CConnectDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     CConnectDlg(hostlink::CHostSession& session, const std::string& ini_path, QWidget* parent = nullptr);
     ~CConnectDlg() override;
 
@@ -27,7 +27,7 @@ public:
     void accept() override;
     void reject() override;
 
-private:
+  private:
     void provider_changed(int index);
     void configure();
     void fill_connections();

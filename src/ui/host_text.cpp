@@ -18,7 +18,11 @@ std::string to_host(const QString& text) {
 }
 
 HostTextValidator::HostTextValidator(QLineEdit* edit, std::size_t max_bytes, bool upper)
-    : QValidator(edit), edit_(edit), committed_(edit->text().size()), max_(static_cast<qsizetype>(max_bytes)), upper_(upper) {
+    : QValidator(edit),
+      edit_(edit),
+      committed_(edit->text().size()),
+      max_(static_cast<qsizetype>(max_bytes)),
+      upper_(upper) {
     // The line edit shows the new text before it asks; the length to compare with is the last one it kept.
     connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { committed_ = text.size(); });
 }

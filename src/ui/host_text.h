@@ -21,11 +21,11 @@ std::string to_host(const QString& text);
 // and with `upper` the letters a-z turned to capitals (nothing else: the host's upper case is ASCII). A value
 // loaded from the host may be longer than the limit; it is kept, and typing may shorten it but never lengthen it.
 class HostTextValidator : public QValidator {
-public:
+  public:
     HostTextValidator(QLineEdit* edit, std::size_t max_bytes, bool upper = false);
     State validate(QString& input, int& pos) const override;
 
-private:
+  private:
     QLineEdit* edit_;
     qsizetype committed_;
     qsizetype max_;

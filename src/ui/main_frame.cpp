@@ -91,8 +91,8 @@ void CMainFrame::build_tool_bar() {
     tool_bar_->setObjectName(QStringLiteral("toolbar"));
     tool_bar_->setMovable(false);
     tool_bar_->setIconSize(QSize(16, 16));
-    const int layout[] = {cmd::kExit, 0, cmd::kNewConnection, 0, cmd::kAddConfigFile, cmd::kSaveConfigFile,
-                          cmd::kCut, cmd::kCopy, cmd::kPaste};
+    const int layout[] = {cmd::kExit,           0,         cmd::kNewConnection, 0,          cmd::kAddConfigFile,
+                          cmd::kSaveConfigFile, cmd::kCut, cmd::kCopy,          cmd::kPaste};
     for (int id : layout) {
         if (id == 0) {
             tool_bar_->addSeparator();
@@ -113,8 +113,7 @@ void CMainFrame::update_menu_bar() {
     if (menus_built_ && with_window == window_menus_) return;
     menus_built_ = true;
     window_menus_ = with_window;
-    populate_menu_bar(menuBar(),
-                      with_window ? workspace::menu_bar_with_window() : workspace::menu_bar_without_window(),
+    populate_menu_bar(menuBar(), with_window ? workspace::menu_bar_with_window() : workspace::menu_bar_without_window(),
                       *actions_);
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::update_commands, Qt::UniqueConnection);
@@ -144,7 +143,9 @@ void CMainFrame::list_windows(QMenu* menu) {
     }
 }
 
-void CMainFrame::window_count_changed() { update_menu_bar(); }
+void CMainFrame::window_count_changed() {
+    update_menu_bar();
+}
 
 CAdminFrame* CMainFrame::active_connection() const {
     if (auto* frame = qobject_cast<CAdminFrame*>(mdi_->activeSubWindow())) return frame;

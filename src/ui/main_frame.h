@@ -23,7 +23,7 @@ class CommandActions;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     // Reads and writes placements in `ini_path` (empty: the application's settings file).
     explicit CMainFrame(std::string ini_path = {}, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -42,16 +42,16 @@ public:
     // Runs a command as if chosen from a menu.
     void run_command(int id);
 
-public slots:
+  public slots:
     // Enables the commands and fills the file pane for the active window; views call it when their state changes.
     void update_commands();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void build_tool_bar();
     void update_menu_bar();
     void window_count_changed();

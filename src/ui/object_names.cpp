@@ -16,9 +16,13 @@ void set_control_role(QWidget* control, const QString& dialog, const QString& ro
     control->setObjectName(QStringLiteral("ctl_%1_%2").arg(dialog, role));
 }
 
-void set_dialog_name(QWidget* dialog, int template_id) { dialog->setObjectName(QStringLiteral("dlg_%1").arg(template_id)); }
+void set_dialog_name(QWidget* dialog, int template_id) {
+    dialog->setObjectName(QStringLiteral("dlg_%1").arg(template_id));
+}
 
-void set_dialog_name(QWidget* dialog, const QString& name) { dialog->setObjectName(QStringLiteral("dlg_") + name); }
+void set_dialog_name(QWidget* dialog, const QString& name) {
+    dialog->setObjectName(QStringLiteral("dlg_") + name);
+}
 
 void set_command_id(QAction* action, int id) {
     action->setObjectName(QStringLiteral("cmd_%1").arg(id));

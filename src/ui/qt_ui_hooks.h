@@ -7,7 +7,7 @@ namespace kestra::ui {
 // The program's message boxes and wait cursor as Qt shows them. The wait cursor is an override cursor, so it
 // shows over every window while a request runs.
 class QtUiHooks : public app::UiHooks {
-public:
+  public:
     app::MessageResult message_box(const std::string& text, const std::string& caption, app::MessageIcon icon,
                                    app::MessageButtons buttons) override;
     void show_wait_cursor() override;

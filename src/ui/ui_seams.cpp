@@ -20,11 +20,17 @@ UiSeams& real_seams() {
 
 }  // namespace
 
-void UiSeams::beep() { QApplication::beep(); }
+void UiSeams::beep() {
+    QApplication::beep();
+}
 
-Qt::KeyboardModifiers UiSeams::keyboard_modifiers() { return QGuiApplication::queryKeyboardModifiers(); }
+Qt::KeyboardModifiers UiSeams::keyboard_modifiers() {
+    return QGuiApplication::queryKeyboardModifiers();
+}
 
-int UiSeams::exec_dialog(QDialog& dialog) { return dialog.exec(); }
+int UiSeams::exec_dialog(QDialog& dialog) {
+    return dialog.exec();
+}
 
 QString UiSeams::file_dialog(QWidget* parent, const FileRequest& request) {
     QFileDialog dialog(parent, request.caption, request.start, request.filter);
@@ -45,8 +51,12 @@ bool UiSeams::print_setup_dialog(QWidget* parent, QPrinter& printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-UiSeams& seams() { return current_seams != nullptr ? *current_seams : real_seams(); }
+UiSeams& seams() {
+    return current_seams != nullptr ? *current_seams : real_seams();
+}
 
-void set_seams(UiSeams* seams) { current_seams = seams; }
+void set_seams(UiSeams* seams) {
+    current_seams = seams;
+}
 
 }  // namespace kestra::ui

@@ -23,7 +23,7 @@ struct FileRequest {
 // modal child dialogs, file and printer dialogs. Only these call a blocking exec(); a test installs its own and
 // answers each one, so no test ever waits on a window.
 class UiSeams {
-public:
+  public:
     virtual ~UiSeams() = default;
 
     virtual void beep();

@@ -7,7 +7,9 @@ namespace kestra::workspace {
 CAdminDoc::CAdminDoc(std::unique_ptr<hostlink::CHostSession> session)
     : session_(session ? std::move(session) : std::make_unique<hostlink::CHostSession>()), client_(*session_) {}
 
-CAdminDoc::~CAdminDoc() { close(); }
+CAdminDoc::~CAdminDoc() {
+    close();
+}
 
 std::int16_t CAdminDoc::close() {
     if (closed_) return hostlink::kSuccess;
@@ -17,7 +19,9 @@ std::int16_t CAdminDoc::close() {
     return session_->host_logout();
 }
 
-std::string CAdminDoc::title() const { return session_->host_version_text(); }
+std::string CAdminDoc::title() const {
+    return session_->host_version_text();
+}
 
 std::string CAdminDoc::placement_suffix() const {
     return workspace::placement_suffix(session_->connection_name(), session_->provider_name());

@@ -27,7 +27,7 @@ struct TreeFont {
 // The document of one host connection: the one owner of its logged-in session, the configuration client over it,
 // the tree of configuration files, the tables waiting to be unloaded, and what this window put on the clipboard.
 class CAdminDoc {
-public:
+  public:
     // Name of the private clipboard format of configuration files.
     static constexpr std::string_view kClipboardFormat = "Kestra Admin";
 
@@ -73,7 +73,7 @@ public:
     // The enabling inputs as this window sees them.
     CommandState command_state(bool clipboard_has_data, bool allow_downloads) const;
 
-private:
+  private:
     std::unique_ptr<hostlink::CHostSession> session_;
     configsvc::CConfigClient client_;
     model::CServerNode root_;

@@ -54,7 +54,9 @@ constexpr std::array kCommands = {
 
 }  // namespace
 
-std::span<const CommandInfo> command_table() { return kCommands; }
+std::span<const CommandInfo> command_table() {
+    return kCommands;
+}
 
 const CommandInfo* find_command(int id) {
     for (const CommandInfo& c : kCommands)

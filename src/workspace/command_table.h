@@ -20,17 +20,17 @@ enum class CommandRoute {
 enum class EnableRule {
     always,
     never,
-    file_selected,             // a node other than the root
-    file_unmodified,           // ... that is not modified
-    file_modified,             // ... that is modified
-    file_childless,            // ... that has no children
-    file_childless_unmodified, // ... with no children and not modified
-    paste,                     // a node selected, this window copied, the clipboard holds configuration data
-    children_collapsed,        // the selected node has children and is collapsed
-    children,                  // the selected node has children
-    children_expanded,         // the selected node has children and is not collapsed
-    root_children,             // the root has children
-    downloads_allowed,         // "allow downloads" is set
+    file_selected,              // a node other than the root
+    file_unmodified,            // ... that is not modified
+    file_modified,              // ... that is modified
+    file_childless,             // ... that has no children
+    file_childless_unmodified,  // ... with no children and not modified
+    paste,                      // a node selected, this window copied, the clipboard holds configuration data
+    children_collapsed,         // the selected node has children and is collapsed
+    children,                   // the selected node has children
+    children_expanded,          // the selected node has children and is not collapsed
+    root_children,              // the root has children
+    downloads_allowed,          // "allow downloads" is set
 };
 
 struct CommandInfo {

@@ -43,7 +43,9 @@ bool parse_numbers(std::string_view text, std::array<std::int64_t, N>& out, std:
     return at == text.size();
 }
 
-std::int32_t i32(std::int64_t v) { return static_cast<std::int32_t>(v); }
+std::int32_t i32(std::int64_t v) {
+    return static_cast<std::int32_t>(v);
+}
 
 std::string upper_ascii(std::string text) {
     for (char& c : text)
@@ -57,7 +59,9 @@ bool PlacementRect::intersects(const PlacementRect& other) const {
     return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
 }
 
-std::string open_pos_key(std::string_view suffix) { return "OpenPos" + std::string(suffix); }
+std::string open_pos_key(std::string_view suffix) {
+    return "OpenPos" + std::string(suffix);
+}
 
 std::string split_pos_key(int pane, std::string_view suffix) {
     return "SplitPos" + std::to_string(pane) + std::string(suffix);
@@ -85,8 +89,8 @@ std::optional<WindowPlacement> parse_placement(std::string_view text) {
 std::string format_placement(const WindowPlacement& p) {
     return std::to_string(p.flags) + "," + std::to_string(p.show_command) + "," + std::to_string(p.min_x) + "," +
            std::to_string(p.min_y) + "," + std::to_string(p.max_x) + "," + std::to_string(p.max_y) + "," +
-           std::to_string(p.normal.left) + "," + std::to_string(p.normal.top) + "," +
-           std::to_string(p.normal.right) + "," + std::to_string(p.normal.bottom);
+           std::to_string(p.normal.left) + "," + std::to_string(p.normal.top) + "," + std::to_string(p.normal.right) +
+           "," + std::to_string(p.normal.bottom);
 }
 
 std::optional<SplitterPos> parse_splitter(std::string_view text) {

@@ -23,7 +23,7 @@ struct PlacementRect {
 // A window's saved placement, the fields of a Windows window placement in their order.
 struct WindowPlacement {
     static constexpr std::uint32_t kRestoreToMaximized = 2;  // flags
-    static constexpr std::uint32_t kShowNormal = 1;           // show commands
+    static constexpr std::uint32_t kShowNormal = 1;          // show commands
     static constexpr std::uint32_t kShowMinimized = 2;
     static constexpr std::uint32_t kShowMaximized = 3;
 

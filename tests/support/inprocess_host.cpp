@@ -8,7 +8,9 @@
 
 namespace kestra::testing {
 
-std::string InProcessHost::sample_fixture() { return KESTRA_SOURCE_DIR "/tools/hostsim/sample/sample.json"; }
+std::string InProcessHost::sample_fixture() {
+    return KESTRA_SOURCE_DIR "/tools/hostsim/sample/sample.json";
+}
 
 InProcessHost::InProcessHost() : InProcessHost(Setup{}) {}
 
@@ -28,9 +30,10 @@ InProcessHost::InProcessHost(const Setup& setup) : path_name_(setup.path_name) {
     std::string error;
     started_ = server_->start(error) == 0;
     if (!started_) std::fprintf(stderr, "in-process host: %s\n", error.c_str());
-    ini_ = dir_.write("kestra.ini", "[tcpip]\npaths=1\npath0=" + path_name_ + "\nhost0=127.0.0.1\nportno0=" +
-                                        std::to_string(server_->port()) + "\nmaxbuffersize0=" +
-                                        std::to_string(setup.buffer_size) + "\n" + setup.settings);
+    ini_ =
+        dir_.write("kestra.ini", "[tcpip]\npaths=1\npath0=" + path_name_ +
+                                     "\nhost0=127.0.0.1\nportno0=" + std::to_string(server_->port()) +
+                                     "\nmaxbuffersize0=" + std::to_string(setup.buffer_size) + "\n" + setup.settings);
     ::setenv("KESTRA_INI", ini_.c_str(), 1);
     app::admin_app() = app::CAdminApp();
     app::admin_app().load_settings(ini_);

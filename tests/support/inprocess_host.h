@@ -19,12 +19,12 @@ namespace kestra::testing {
 // logged in through it takes milliseconds per request rather than a program start per command; a login and a
 // logout still drain the line for about a second each, so tests share one login where they can.
 class InProcessHost {
-public:
+  public:
     struct Setup {
         std::function<void(hostsim::ServerOptions&)> adjust;
-        std::string settings;          // more kestra.ini lines, e.g. "[timeouts]\nrcv=1\n"
-        int buffer_size = 4096;        // the path's maxbuffersize: the message size the PC proposes
-        int granted = 0;               // when set, the most the host grants the administrator
+        std::string settings;    // more kestra.ini lines, e.g. "[timeouts]\nrcv=1\n"
+        int buffer_size = 4096;  // the path's maxbuffersize: the message size the PC proposes
+        int granted = 0;         // when set, the most the host grants the administrator
         std::string path_name = "HOST1";
     };
 
@@ -47,7 +47,7 @@ public:
 
     static std::string sample_fixture();
 
-private:
+  private:
     TempDir dir_;
     std::unique_ptr<hostsim::HostServer> server_;
     std::string ini_;

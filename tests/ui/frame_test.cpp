@@ -7,9 +7,9 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
-#include <QSignalSpy>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -92,7 +92,7 @@ class FrameTest : public QObject {
     }
     int windows() const { return static_cast<int>(frame->mdi_area()->subWindowList().size()); }
 
-private slots:
+  private slots:
     void initTestCase() {
         host = std::make_unique<testing::InProcessHost>();
         QVERIFY(host->started());
@@ -117,7 +117,8 @@ private slots:
 
     void withoutAWindowOnlyFileViewAndHelp() {
         QCOMPARE(menu_titles(frame->menuBar()), (QStringList{"&File", "&View", "&Help"}));
-        QCOMPARE(menu_ids(frame->menuBar(), "&File"), (QList<int>{cmd::kNewConnection, 0, cmd::kPrintSetup, 0, cmd::kExit}));
+        QCOMPARE(menu_ids(frame->menuBar(), "&File"),
+                 (QList<int>{cmd::kNewConnection, 0, cmd::kPrintSetup, 0, cmd::kExit}));
         // The toolbar is all there, but only what the application answers is enabled.
         QList<int> toolbar;
         for (QAction* a : frame->tool_bar()->actions()) toolbar << (a->isSeparator() ? 0 : ui::command_id(a));
@@ -267,7 +268,8 @@ private slots:
         std::unique_ptr<QMenu> popup(ui::make_popup("_SimplePopup_", frame->commands(), frame.get()));
         QCOMPARE(popup->objectName(), QStringLiteral("menu_103_SimplePopup"));
         QStringList texts;
-        for (QAction* a : popup->actions()) texts << (a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : " (off)"));
+        for (QAction* a : popup->actions())
+            texts << (a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : " (off)"));
         QCOMPARE(texts, (QStringList{"Cut Configuration file", "Copy Configuration file (off)",
                                      "Paste Configuration file... (off)", "Delete Configuration file", "-",
                                      "Rename Configuration File... (off)", "Add Configuration File..."}));
@@ -303,7 +305,8 @@ private slots:
         emit window_menu->aboutToShow();
         QStringList listed;
         for (QAction* a : window_menu->actions())
-            if (a->property("windowEntry").toBool() && !a->isSeparator()) listed << (a->isChecked() ? "*" : "") + a->text();
+            if (a->property("windowEntry").toBool() && !a->isSeparator())
+                listed << (a->isChecked() ? "*" : "") + a->text();
         QCOMPARE(listed.size(), 2);
         QVERIFY(listed[1].startsWith("*&2 KESTRA HOST"));
         QVERIFY(&first->doc().session() != &second->doc().session());

@@ -3,8 +3,8 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFontInfo>
-#include <QKeyEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -20,7 +20,7 @@ using namespace kestra;
 class HarnessTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void runsOffscreenWithFocus() {
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("offscreen"));
         QWidget window;

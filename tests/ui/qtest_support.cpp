@@ -28,9 +28,13 @@ void fix_look() {
     QApplication::setEffectEnabled(Qt::UI_AnimateCombo, false);
 }
 
-TestSeams::TestSeams() { ui::set_seams(this); }
+TestSeams::TestSeams() {
+    ui::set_seams(this);
+}
 
-TestSeams::~TestSeams() { ui::set_seams(nullptr); }
+TestSeams::~TestSeams() {
+    ui::set_seams(nullptr);
+}
 
 int TestSeams::exec_dialog(QDialog& dialog) {
     dialogs_run.push_back(dialog.objectName());
@@ -85,7 +89,8 @@ QString compare_screenshot(QWidget* widget, const QString& name, double toleranc
     qint64 differing = 0;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const bool in_both = x < shot.width() && y < shot.height() && x < reference.width() && y < reference.height();
+            const bool in_both =
+                x < shot.width() && y < shot.height() && x < reference.width() && y < reference.height();
             int d = 255 * 3;
             if (in_both) {
                 const QRgb a = shot.pixel(x, y);

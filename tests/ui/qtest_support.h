@@ -19,7 +19,7 @@ void fix_look();
 
 // The answers a test gives in place of the user. Installed for the life of the object.
 class TestSeams : public ui::UiSeams {
-public:
+  public:
     TestSeams();
     ~TestSeams() override;
     TestSeams(const TestSeams&) = delete;
@@ -49,7 +49,7 @@ public:
     // Every dialog run, by object name.
     QStringList dialogs_run;
 
-private:
+  private:
     std::deque<DialogHandler> dialogs_;
 };
 
@@ -63,12 +63,12 @@ QString compare_screenshot(QWidget* widget, const QString& name, double toleranc
 }  // namespace kestra::testing
 
 // A QTest main with the fixed look.
-#define KESTRA_QTEST_MAIN(TestClass)                      \
-    int main(int argc, char** argv) {                     \
-        kestra::testing::prepare_qt_environment();        \
-        QApplication app(argc, argv);                     \
-        kestra::testing::fix_look();                      \
-        TestClass tc;                                     \
-        QTEST_SET_MAIN_SOURCE_PATH                        \
-        return QTest::qExec(&tc, argc, argv);             \
+#define KESTRA_QTEST_MAIN(TestClass)               \
+    int main(int argc, char** argv) {              \
+        kestra::testing::prepare_qt_environment(); \
+        QApplication app(argc, argv);              \
+        kestra::testing::fix_look();               \
+        TestClass tc;                              \
+        QTEST_SET_MAIN_SOURCE_PATH                 \
+        return QTest::qExec(&tc, argc, argv);      \
     }

@@ -13,7 +13,7 @@ using kestra::testing::fake_provider;
 namespace {
 
 class AdminDoc : public kestra::testing::FakeSessionTest {
-protected:
+  protected:
     std::unique_ptr<hl::CHostSession> logged_in_session() {
         auto s = std::make_unique<hl::CHostSession>(std::move(session));
         s->set_logged_in(true);

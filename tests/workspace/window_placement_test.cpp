@@ -21,10 +21,10 @@ TEST(PlacementParser, ReadsExactlyTenNumbers) {
     EXPECT_TRUE(p->maximized());
     EXPECT_EQ(ws::format_placement(*p), "2,3,-1,-1,-8,-8,10,20,650,500");
 
-    EXPECT_FALSE(ws::parse_placement("0,1,-1,-1,-1,-1,10,20,650"));             // nine
-    EXPECT_FALSE(ws::parse_placement("0,1,-1,-1,-1,-1,10,20,650,500,7"));       // eleven
+    EXPECT_FALSE(ws::parse_placement("0,1,-1,-1,-1,-1,10,20,650"));        // nine
+    EXPECT_FALSE(ws::parse_placement("0,1,-1,-1,-1,-1,10,20,650,500,7"));  // eleven
     EXPECT_FALSE(ws::parse_placement(""));
-    EXPECT_FALSE(ws::parse_placement("0,1,-1,-1,-1,-1,10,20,650,500x"));        // trailing text
+    EXPECT_FALSE(ws::parse_placement("0,1,-1,-1,-1,-1,10,20,650,500x"));  // trailing text
     EXPECT_FALSE(ws::parse_placement("0,1,-1,-1,-1,-1,10,20,650,500,"));
     EXPECT_FALSE(ws::parse_placement("0,1,-1,-1,-1,-1,10,20,650, 500"));
     EXPECT_FALSE(ws::parse_placement("0,1,-1,-1,-1,-1,10,,650,500"));

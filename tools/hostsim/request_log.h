@@ -13,7 +13,7 @@ namespace kestra::hostsim {
 // sent (a logout on closing, say) without reading the wire. Kept in memory and, with --request-log, appended to a
 // file as it comes, one line per request: kind, code and body, bytes outside printable ASCII as \xHH.
 class RequestLog {
-public:
+  public:
     struct Entry {
         int kind = 0;
         int code = 0;
@@ -32,7 +32,7 @@ public:
     // The line the file gets for an entry.
     static std::string format(const Entry& entry);
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<Entry> entries_;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_{nullptr, &std::fclose};
