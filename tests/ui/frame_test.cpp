@@ -3,12 +3,14 @@
 // placements that come back. The class logs in once for most of its cases; a login and a logout each drain the
 // line for about a second.
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QStatusBar>
@@ -345,6 +347,23 @@ class FrameTest : public QObject {
         QVERIFY(again->restore_placement());
         QVERIFY(again->isMaximized());
         again->close();
+    }
+
+    // Saved on a screen that is gone: the window comes back on the primary screen, its size kept.
+    void mainWindowSavedOffScreenComesBackOnScreen() {
+        const std::string ini =
+            host->dir().write("offscreen.ini", "[admin]\nWindowPos=0,1,-1,-1,-1,-1,9000,9000,9400,9300\n");
+        ui::CMainFrame main(ini);
+        main.show_with_placement();
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().intersects(main.geometry()));
+        QCOMPARE(main.size(), QSize(400, 300));
+        QVERIFY(!main.isMaximized());
+
+        // A value that does not parse leaves the window where the system puts it.
+        platform::write_private_profile_string("admin", "WindowPos", "0,1,-1,-1,-1,-1,10,10,400", ini);
+        ui::CMainFrame other(ini);
+        other.show_with_placement();
+        QCOMPARE(other.size(), QSize(640, 480));
     }
 
     void maximisedMainWindowComesBackMaximised() {
