@@ -42,6 +42,12 @@ constexpr std::int16_t kReceiveTimeout = -99;
 class CHostSession {
   public:
     CHostSession() = default;
+    // One owner per connection: a copy would log out, or run the disconnect script, on a line its original still
+    // uses. Moves stay, so a session can be handed on.
+    CHostSession(const CHostSession&) = delete;
+    CHostSession& operator=(const CHostSession&) = delete;
+    CHostSession(CHostSession&&) = default;
+    CHostSession& operator=(CHostSession&&) = default;
 
     // --- Messages ---
 
@@ -198,7 +204,7 @@ class CHostSession {
     int provider_index_ = -1;
     std::string provider_name_;    // at most 15 characters
     std::string connection_name_;  // at most 31 characters, the provider's path names
-    // Open from the connect section to the disconnect section; shared so a copied session never closes it twice.
+    // Open from the connect section to the disconnect section.
     std::shared_ptr<std::FILE> script_file_;
     CDefaultOptions default_options_;
 };

@@ -34,6 +34,7 @@
 #include "model/desc_catalogue_entries.h"
 #include "model/pc_application.h"
 #include "model/server_node.h"
+#include "support/inprocess_host.h"
 #include "support/temp_dir.h"
 
 namespace cs = kestra::configsvc;
@@ -65,54 +66,22 @@ std::int16_t recording_receive(std::uint8_t connection, char** data, std::uint16
 // comms shell and Tavlink, with the settings a test adds to kestra.ini.
 class FaultHost {
 public:
-    struct Setup {
-        std::function<void(ServerOptions&)> adjust;
-        std::string settings;   // more kestra.ini lines, e.g. "[timeouts]\nrcv=1\n"
-        int buffer_size = 4096;  // the path's maxbuffersize: the message size the PC proposes
-        int granted = 0;         // when set, the most the host grants the administrator (lists run over messages)
-    };
+    using Setup = kestra::testing::InProcessHost::Setup;
 
-    explicit FaultHost(const Setup& setup) {
-        ServerOptions options;
-        options.data_file = HOSTSIM_SAMPLE;
-        if (setup.granted > 0) {
-            std::string fixture = TempDir::read(HOSTSIM_SAMPLE);
-            const std::string admin = "\"max_message_size\": 4096";
-            const auto at = fixture.find(admin);
-            EXPECT_NE(at, std::string::npos);
-            if (at != std::string::npos)
-                fixture.replace(at, admin.size(), "\"max_message_size\": " + std::to_string(setup.granted));
-            options.data_file = dir_.write("fixture.json", fixture);
-        }
-        if (setup.adjust) setup.adjust(options);
-        server_ = std::make_unique<HostServer>(options);
-        std::string error;
-        started_ = server_->start(error) == 0;
-        EXPECT_TRUE(started_) << error;
-        if (!started_) return;
-        ini_ = dir_.write("kestra.ini", "[tcpip]\npaths=1\npath0=FAULT\nhost0=127.0.0.1\nportno0=" +
-                                            std::to_string(server_->port()) + "\nmaxbuffersize0=" +
-                                            std::to_string(setup.buffer_size) + "\n" + setup.settings);
-        ::setenv("KESTRA_INI", ini_.c_str(), 1);
-        kestra::app::admin_app() = kestra::app::CAdminApp();
-        kestra::app::admin_app().load_settings(ini_);
+    explicit FaultHost(Setup setup) : host_(with_path(std::move(setup))) {
+        EXPECT_TRUE(host_.started());
         session.set_provider_name("Tavlink");
         session.set_connection_name("FAULT");
     }
     ~FaultHost() {
         // Without the logout's second of draining: the host forgets a PC that just goes.
         if (session.logged_in()) session.disconnect_host();
-        if (server_) server_->stop();
-        ::unsetenv("KESTRA_INI");
         recorder() = Recorder();
     }
     FaultHost(const FaultHost&) = delete;
     FaultHost& operator=(const FaultHost&) = delete;
 
-    std::int16_t login() {
-        if (!started_) return hl::kError;
-        return session.host_login("ADMIN", hl::scramble_password("SECRET"), "");
-    }
+    std::int16_t login() { return host_.login(session); }
     // Every received buffer passes the recorder from now on.
     void record() {
         ProviderEntryTable table = session.provider();
@@ -138,14 +107,16 @@ public:
         return out;
     }
 
-    TempDir& dir() { return dir_; }
+    TempDir& dir() { return host_.dir(); }
     hl::CHostSession session;
 
 private:
-    TempDir dir_;
-    std::unique_ptr<HostServer> server_;
-    std::string ini_;
-    bool started_ = false;
+    static Setup with_path(Setup setup) {
+        setup.path_name = "FAULT";
+        return setup;
+    }
+
+    kestra::testing::InProcessHost host_;
 };
 
 // The requests a login takes: version, login, default options.

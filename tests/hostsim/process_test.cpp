@@ -90,6 +90,19 @@ TEST(HostsimProgram, SaveWritesTheChangedStateOnShutdown) {
     EXPECT_EQ(reply.data, "011");
 }
 
+TEST(HostsimProgram, RequestLogFileHasALinePerRequest) {
+    TempDir dir;
+    const std::string log = dir.file("requests.log");
+    HostsimProcess::Options options;
+    options.extra_args = {"--request-log", log};
+    HostsimProcess host(options);
+    ASSERT_TRUE(host.running()) << host.error();
+    HostTestClient pc(host.port());
+    ASSERT_TRUE(pc.login("ADMIN", "SECRET"));
+    EXPECT_EQ(host.stop(), 0);
+    EXPECT_EQ(TempDir::read(log), "0 0 \n0 4 101920ADMIN/SECRET.\n");
+}
+
 TEST(HostsimProgram, UsageErrorsAndBadFixturesFailAtStart) {
     auto usage = run_hostsim({"--delay-ms", "soon"});
     EXPECT_EQ(usage.status, 2);

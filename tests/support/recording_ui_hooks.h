@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -7,7 +8,8 @@
 
 namespace kestra::testing {
 
-// Records message boxes and cursor changes instead of showing them; installed for the life of the object.
+// Records message boxes and cursor changes instead of showing them; installed for the life of the object. Each
+// box takes the next scripted answer, or OK when none is left (Yes for a Yes/No box).
 class RecordingUiHooks : public app::UiHooks {
   public:
     RecordingUiHooks() { app::set_ui_hooks(this); }
@@ -16,18 +18,27 @@ class RecordingUiHooks : public app::UiHooks {
     RecordingUiHooks& operator=(const RecordingUiHooks&) = delete;
 
     app::MessageResult message_box(const std::string& text, const std::string& caption, app::MessageIcon icon,
-                                   app::MessageButtons) override {
+                                   app::MessageButtons buttons) override {
         boxes.push_back(text);
         captions.push_back(caption);
         icons.push_back(icon);
-        return app::MessageResult::Ok;
+        if (!answers.empty()) {
+            const app::MessageResult answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        const bool yes_no = buttons == app::MessageButtons::YesNo || buttons == app::MessageButtons::YesNoCancel;
+        return yes_no ? app::MessageResult::Yes : app::MessageResult::Ok;
     }
+    // The number of wait cursors still shown.
+    int waiting() const { return shown - restored; }
     void show_wait_cursor() override { ++shown; }
     void restore_cursor() override { ++restored; }
 
     std::vector<std::string> boxes;
     std::vector<std::string> captions;
     std::vector<app::MessageIcon> icons;
+    std::deque<app::MessageResult> answers;
     int shown = 0;
     int restored = 0;
 };

@@ -205,6 +205,7 @@ void HostConnection::run() {
             continue;
         }
         ++received;
+        host_.requests.add(header.kind, header.code, body);
         if (options_.drop_after && received > *options_.drop_after) {
             log("dropping the connection after " + std::to_string(*options_.drop_after) + " messages");
             return;

@@ -29,6 +29,11 @@ int HostServer::start(std::string& error) {
         host_.state = std::move(state);
     }
 
+    if (!options_.request_log.empty() && !host_.requests.open_file(options_.request_log)) {
+        error = "cannot write the request log " + options_.request_log;
+        return 1;
+    }
+
     tavlink::TranslateTables tables = options_.plain ? tavlink::identity_tables() : tavlink::builtin_tables();
     if (!options_.translate_file.empty()) {
         tables = tavlink::identity_tables();

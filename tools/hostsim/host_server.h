@@ -35,6 +35,8 @@ public:
     int save(std::string& error);
 
     SharedHost& host() { return host_; }
+    // What the PCs sent so far.
+    RequestLog& requests() { return host_.requests; }
     const ServerOptions& options() const { return options_; }
 
 private:

@@ -10,6 +10,7 @@
 
 #include "host_message.h"
 #include "host_state.h"
+#include "request_log.h"
 #include "server_options.h"
 
 namespace kestra::hostsim {
@@ -18,6 +19,7 @@ namespace kestra::hostsim {
 struct SharedHost {
     std::mutex mutex;
     HostState state;
+    RequestLog requests;  // has a lock of its own
 };
 
 struct TransferState;   // a host file transfer under way (handlers_transfer.cpp)

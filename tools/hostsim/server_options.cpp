@@ -17,6 +17,7 @@ constexpr const char* kUsage =
     "  --translate FILE          translate table file for the host side (default: built-in tables)\n"
     "  --plain                   no translation: the wire carries ASCII\n"
     "  --verbose                 log each request to standard error\n"
+    "  --request-log FILE        write each request received to FILE: kind, code and body, a line each\n"
     "\n"
     "Fault switches (all off by default):\n"
     "  --script-dialogue         greet, prompt and read one reply line before the protocol\n"
@@ -96,6 +97,8 @@ int parse_command_line(int argc, const char* const* argv, ServerOptions& options
             if (!value(options.save_file)) return 1;
         } else if (arg == "--translate") {
             if (!value(options.translate_file)) return 1;
+        } else if (arg == "--request-log") {
+            if (!value(options.request_log)) return 1;
         } else if (arg == "--plain") {
             options.plain = true;
         } else if (arg == "--verbose") {

@@ -13,6 +13,7 @@ struct ServerOptions {
     std::string data_file;
     std::string save_file;
     std::string translate_file;           // empty: the built-in tables
+    std::string request_log;              // file that gets a line per request received
     bool plain = false;                   // identity tables: an ASCII wire
     bool verbose = false;
 

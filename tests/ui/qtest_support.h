@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QString>
+#include <QtTest>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "ui/ui_seams.h"
+
+namespace kestra::testing {
+
+// Makes every run draw alike: no display scaling, the Fusion style, DejaVu Sans at 9 points, offscreen unless the
+// caller chose a platform (xvfb-run with QT_QPA_PLATFORM=xcb).
+void prepare_qt_environment();
+void fix_look();
+
+// The answers a test gives in place of the user. Installed for the life of the object.
+class TestSeams : public ui::UiSeams {
+  public:
+    TestSeams();
+    ~TestSeams() override;
+    TestSeams(const TestSeams&) = delete;
+    TestSeams& operator=(const TestSeams&) = delete;
+
+    // Each modal dialog takes the next handler: it gets the dialog shown (not modal) and returns its result,
+    // typically after clicking OK or Cancel. A dialog with no handler waiting is rejected and counted.
+    using DialogHandler = std::function<int(QDialog&)>;
+    void next_dialog(DialogHandler handler) { dialogs_.push_back(std::move(handler)); }
+    int pending_dialogs() const { return static_cast<int>(dialogs_.size()); }
+
+    void beep() override { ++beeps; }
+    Qt::KeyboardModifiers keyboard_modifiers() override { return modifiers; }
+    int exec_dialog(QDialog& dialog) override;
+    QString file_dialog(QWidget* parent, const ui::FileRequest& request) override;
+    bool print_dialog(QWidget*, QPrinter&) override { return next_print_answer; }
+    bool print_setup_dialog(QWidget*, QPrinter&) override { return next_print_answer; }
+
+    int beeps = 0;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    // File dialogs answer these in turn, then Cancel (an empty name); each request is kept.
+    std::deque<QString> file_answers;
+    std::vector<ui::FileRequest> file_requests;
+    bool next_print_answer = false;
+    // Dialogs that arrived with no handler waiting, by object name.
+    QStringList unexpected_dialogs;
+    // Every dialog run, by object name.
+    QStringList dialogs_run;
+
+  private:
+    std::deque<DialogHandler> dialogs_;
+};
+
+// Saves the widget as PNG under the build's screenshot folder and compares it loosely with the reference in
+// tests/data/screenshots (within a few pixels of its size, at most `tolerance` of the pixels differing by more than
+// a little). With no
+// reference yet, the shot is written for a person to look at and the comparison passes. On a mismatch a diff image
+// is written beside the shot. Returns an empty text when it matches, else what differs.
+QString compare_screenshot(QWidget* widget, const QString& name, double tolerance = 0.02);
+
+}  // namespace kestra::testing
+
+// A QTest main with the fixed look.
+#define KESTRA_QTEST_MAIN(TestClass)               \
+    int main(int argc, char** argv) {              \
+        kestra::testing::prepare_qt_environment(); \
+        QApplication app(argc, argv);              \
+        kestra::testing::fix_look();               \
+        TestClass tc;                              \
+        QTEST_SET_MAIN_SOURCE_PATH                 \
+        return QTest::qExec(&tc, argc, argv);      \
+    }
