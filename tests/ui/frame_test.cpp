@@ -226,7 +226,7 @@ class FrameTest : public QObject {
         QVERIFY2(window != nullptr, hooks->boxes.empty() ? "no message" : hooks->boxes.front().c_str());
         QVERIFY(window->doc().session().logged_in());
         QCOMPARE(window->windowTitle(), QString::fromLatin1(window->doc().session().host_version_text()));
-        QVERIFY(window->windowTitle().startsWith("KESTRA HOST"));
+        QVERIFY(window->windowTitle().startsWith("KESTRA SERVER 5R7"));
         QCOMPARE(window->splitter()->objectName(), QStringLiteral("splitter"));
         QCOMPARE(window->splitter()->count(), 2);
         QCOMPARE(ini_value("UID"), std::string("admin"));
@@ -310,7 +310,7 @@ class FrameTest : public QObject {
             if (a->property("windowEntry").toBool() && !a->isSeparator())
                 listed << (a->isChecked() ? "*" : "") + a->text();
         QCOMPARE(listed.size(), 2);
-        QVERIFY(listed[1].startsWith("*&2 KESTRA HOST"));
+        QVERIFY(listed[1].startsWith("*&2 KESTRA SERVER 5R7"));
         QVERIFY(&first->doc().session() != &second->doc().session());
         QVERIFY(first->doc().session().logged_in());
         QVERIFY(second->doc().session().logged_in());
