@@ -129,6 +129,8 @@ CTableSelectionDlg::CTableSelectionDlg(workspace::CAdminDoc& doc, const configsv
     layout->addLayout(form);
     layout->addLayout(lists, 1);
     layout->addWidget(box);
+    // The lists' own size hints are wider than their entries need; start from the least that shows them.
+    resize(minimumSizeHint());
 
     connect(descfiles_, &QComboBox::editTextChanged, this, &CTableSelectionDlg::descfile_changed);
     connect(databases_, &QComboBox::activated, this, &CTableSelectionDlg::database_chosen);
