@@ -1,5 +1,6 @@
 #include "ui/host_plain_text_edit.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
@@ -56,6 +57,17 @@ void HostPlainTextEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void HostPlainTextEdit::inputMethodEvent(QInputMethodEvent* event) {
+    // A composed character arrives here rather than as a key.
+    if (!event->commitString().isEmpty() && !acceptable(event->commitString())) {
+        seams().beep();
+        QInputMethodEvent without_commit(event->preeditString(), event->attributes());
+        QPlainTextEdit::inputMethodEvent(&without_commit);
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
 }
 
 bool HostPlainTextEdit::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }

@@ -2,6 +2,7 @@
 // which buttons each press leaves offered, when a syntax error is shown, and what OK hands back or refuses.
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -192,6 +193,13 @@ private slots:
         QKeyEvent euro(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8("\xe2\x82\xac"));
         QApplication::sendEvent(edit, &euro);
         QCOMPARE(edit->toPlainText(), QStringLiteral("A"));
+        QInputMethodEvent composed;
+        composed.setCommitString(QString::fromUtf8("\xc5\x91"));
+        QApplication::sendEvent(edit, &composed);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("A"));
+        composed.setCommitString(QString::fromUtf8("\xc3\xa9"));
+        QApplication::sendEvent(edit, &composed);
+        QCOMPARE(edit->toPlainText(), QString::fromUtf8("A\xc3\xa9"));
     }
 
     // --- Calculation Builder ---
