@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -90,6 +91,7 @@ CCalcBuilderDlg::CCalcBuilderDlg(std::vector<expr::CalcField> fields, int requir
     value_ = new QLineEdit(this);
     set_control_id(value_, kValueId);
     limit_host_text(value_, kMaxLength);
+    value_->installEventFilter(this);
     value_label_ = new QLabel(QStringLiteral("&Value"), this);
     set_control_id(value_label_, kValueLabelId);
     value_label_->setBuddy(value_);
@@ -160,6 +162,14 @@ CCalcBuilderDlg::CCalcBuilderDlg(std::vector<expr::CalcField> fields, int requir
 
 bool CCalcBuilderDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == text_ && event->type() == QEvent::FocusOut) text_left();
+    if (watched == value_ && event->type() == QEvent::KeyPress) {
+        // Return in the value box adds the value rather than closing the dialog.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            add();
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -339,10 +339,16 @@ private slots:
         click(d, 1157);
         QCOMPARE(seams->beeps, 1);
         QCOMPARE(ui::find_control<QLineEdit>(&d, 1020)->text(), QString());
+        // Return in the value box adds it, and leaves the dialog open.
         ui::find_control<QLineEdit>(&d, 1154)->setText("'its'");
-        click(d, 1157);
+        QTest::keyClick(ui::find_control<QLineEdit>(&d, 1154), Qt::Key_Return);
         QCOMPARE(ui::find_control<QLineEdit>(&d, 1020)->text(), QStringLiteral("'its'"));
         QCOMPARE(seams->beeps, 1);
+        QVERIFY(ui::find_control<QPushButton>(&d, ui::kOkId)->isEnabled());
+        QTest::keyClick(ui::find_control<QLineEdit>(&d, 1154), Qt::Key_Return);
+        QCOMPARE(ui::find_control<QLineEdit>(&d, 1020)->text(), QStringLiteral("'its''its'"));
+        QVERIFY(d.isVisible());
+        QCOMPARE(d.result(), 0);
     }
 
     void builderInTheArgumentState() {
