@@ -135,7 +135,9 @@ void CCobolTableDlg::mode_chosen(int mode) {
     target_label_->setText(QString::fromLatin1(request_.target_label()));
 }
 
-QWidget* CCobolTableDlg::control(int id) const { return find_control(this, id); }
+QWidget* CCobolTableDlg::control(int id) const {
+    return find_control(this, id);
+}
 
 void CCobolTableDlg::accept() {
     if (read_only()) {

@@ -46,7 +46,9 @@ CExpressionEditDlg::CExpressionEditDlg(expr::CExpressionParser& parser, QWidget*
     edit_->setFocus(Qt::OtherFocusReason);
 }
 
-QString CExpressionEditDlg::text() const { return from_host(parser_.GetText()); }
+QString CExpressionEditDlg::text() const {
+    return from_host(parser_.GetText());
+}
 
 void CExpressionEditDlg::accept() {
     if (logic_.Save(to_host(edit_->toPlainText()))) {

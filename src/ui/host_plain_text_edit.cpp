@@ -13,8 +13,8 @@ namespace kestra::ui {
 QString one_line(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     for (QChar& c : text)
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t') || c == QChar::ParagraphSeparator ||
-            c == QChar::LineSeparator)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t') ||
+            c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
             c = QLatin1Char(' ');
     return text;
 }
@@ -49,8 +49,8 @@ void HostPlainTextEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString text = event->text();
-    const bool printable = !text.isEmpty() && text.at(0).isPrint() &&
-                           !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+    const bool printable =
+        !text.isEmpty() && text.at(0).isPrint() && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
     if (printable && !acceptable(text)) {
         seams().beep();
         event->accept();
@@ -70,7 +70,9 @@ void HostPlainTextEdit::inputMethodEvent(QInputMethodEvent* event) {
     QPlainTextEdit::inputMethodEvent(event);
 }
 
-bool HostPlainTextEdit::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
+bool HostPlainTextEdit::canInsertFromMimeData(const QMimeData* source) const {
+    return source->hasText();
+}
 
 void HostPlainTextEdit::insertFromMimeData(const QMimeData* source) {
     if (!source->hasText()) return;

@@ -41,6 +41,8 @@ CTableNameDlg::CTableNameDlg(const std::string& message, const std::string& name
     edit_->setFocus(Qt::OtherFocusReason);
 }
 
-std::string CTableNameDlg::name() const { return to_host(edit_->text()); }
+std::string CTableNameDlg::name() const {
+    return to_host(edit_->text());
+}
 
 }  // namespace kestra::ui

@@ -40,8 +40,7 @@ void add_entry(QListWidget* list, const QString& text, bool bold) {
 
 std::vector<std::size_t> selected_rows(const QListWidget* list) {
     std::vector<std::size_t> rows;
-    for (const QListWidgetItem* item : list->selectedItems())
-        rows.push_back(static_cast<std::size_t>(list->row(item)));
+    for (const QListWidgetItem* item : list->selectedItems()) rows.push_back(static_cast<std::size_t>(list->row(item)));
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -53,8 +52,7 @@ void DropDownComboBox::showPopup() {
     QComboBox::showPopup();
 }
 
-CTableSelectionDlg::CTableSelectionDlg(workspace::CAdminDoc& doc, const configsvc::TableList& existing,
-                                       QWidget* parent)
+CTableSelectionDlg::CTableSelectionDlg(workspace::CAdminDoc& doc, const configsvc::TableList& existing, QWidget* parent)
     : QDialog(parent),
       doc_(doc),
       model_(existing, doc.session().default_options().update_allowed, doc.session().default_options().return_groups) {

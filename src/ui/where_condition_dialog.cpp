@@ -38,19 +38,18 @@ struct ButtonDef {
 };
 // In rows as they stand in the dialog: grouping, logic, arithmetic, comparison.
 constexpr ButtonDef kButtons[] = {
-    {Logic::kOpenParen, 1036, "("},     {Logic::kCloseParen, 1037, ")"},  {Logic::kComma, 1160, ","},
-    {Logic::kAnd, 1038, "AND"},         {Logic::kOr, 1039, "OR"},         {Logic::kNot, 1042, "NOT"},
-    {Logic::kPlus, 1040, "+"},          {Logic::kMinus, 1041, "-"},       {Logic::kTimes, 1050, "*"},
-    {Logic::kDivide, 1051, "/"},        {Logic::kConcat, 1161, "&&"},     {Logic::kEqual, 1044, "="},
-    {Logic::kNotEqual, 1045, "<>"},     {Logic::kGreater, 1046, ">"},     {Logic::kLess, 1047, "<"},
+    {Logic::kOpenParen, 1036, "("},     {Logic::kCloseParen, 1037, ")"}, {Logic::kComma, 1160, ","},
+    {Logic::kAnd, 1038, "AND"},         {Logic::kOr, 1039, "OR"},        {Logic::kNot, 1042, "NOT"},
+    {Logic::kPlus, 1040, "+"},          {Logic::kMinus, 1041, "-"},      {Logic::kTimes, 1050, "*"},
+    {Logic::kDivide, 1051, "/"},        {Logic::kConcat, 1161, "&&"},    {Logic::kEqual, 1044, "="},
+    {Logic::kNotEqual, 1045, "<>"},     {Logic::kGreater, 1046, ">"},    {Logic::kLess, 1047, "<"},
     {Logic::kGreaterEqual, 1048, ">="}, {Logic::kLessEqual, 1049, "<="},
 };
 constexpr int kButtonsPerRow = 6;
 
 }  // namespace
 
-CWhereConditionDlg::CWhereConditionDlg(const std::string& where, QWidget* parent)
-    : QDialog(parent), logic_(where) {
+CWhereConditionDlg::CWhereConditionDlg(const std::string& where, QWidget* parent) : QDialog(parent), logic_(where) {
     set_dialog_name(this, kTemplate);
     setWindowTitle(QStringLiteral("Table Where Condition"));
 
@@ -104,10 +103,10 @@ CWhereConditionDlg::CWhereConditionDlg(const std::string& where, QWidget* parent
     auto* add = new QPushButton(QStringLiteral("&Add"), this);
     set_control_id(add, kAddId);
     add->setAutoDefault(false);
-    for (QWidget* w : {static_cast<QWidget*>(insert_list), static_cast<QWidget*>(insert_label),
-                       static_cast<QWidget*>(function_list), static_cast<QWidget*>(function_label),
-                       static_cast<QWidget*>(help), static_cast<QWidget*>(value), static_cast<QWidget*>(value_label),
-                       static_cast<QWidget*>(add)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(insert_list), static_cast<QWidget*>(insert_label), static_cast<QWidget*>(function_list),
+          static_cast<QWidget*>(function_label), static_cast<QWidget*>(help), static_cast<QWidget*>(value),
+          static_cast<QWidget*>(value_label), static_cast<QWidget*>(add)})
         w->setEnabled(false);
     const int list_height = fontMetrics().lineSpacing() * 5;
     const int list_width = fontMetrics().horizontalAdvance(QStringLiteral("TIMESTAMPADD")) + 40;

@@ -27,7 +27,7 @@ namespace {
 
 // The builder's operator buttons in dialog order, by id and caption.
 const std::vector<std::pair<int, QString>> kBuilderButtons = {
-    {1036, "("}, {1037, ")"}, {1038, "+"}, {1039, "-"}, {1040, "*"},
+    {1036, "("}, {1037, ")"},   {1038, "+"}, {1039, "-"}, {1040, "*"},
     {1041, "/"}, {1042, "NOT"}, {1162, ","}, {1163, "&"},
 };
 
@@ -84,7 +84,7 @@ class ExpressionDialogsTest : public QObject {
     std::unique_ptr<testing::RecordingUiHooks> hooks;
     std::unique_ptr<testing::TestSeams> seams;
 
-private slots:
+  private slots:
     void init() {
         hooks = std::make_unique<testing::RecordingUiHooks>();
         seams = std::make_unique<testing::TestSeams>();
@@ -366,9 +366,9 @@ private slots:
 
     void whereButtonsAppendTheirTextAndLeaveCloseOff() {
         const std::vector<std::pair<int, QString>> buttons = {
-            {1036, "("},    {1038, " AND "}, {1039, " OR "}, {1040, "+"}, {1041, "-"},  {1042, " NOT "},
-            {1044, "="},    {1045, "<>"},    {1046, ">"},    {1047, "<"}, {1048, ">="}, {1049, "<="},
-            {1050, "*"},    {1051, "/"},     {1160, ","},    {1161, "&"},
+            {1036, "("}, {1038, " AND "}, {1039, " OR "}, {1040, "+"}, {1041, "-"},  {1042, " NOT "},
+            {1044, "="}, {1045, "<>"},    {1046, ">"},    {1047, "<"}, {1048, ">="}, {1049, "<="},
+            {1050, "*"}, {1051, "/"},     {1160, ","},    {1161, "&"},
         };
         ui::CWhereConditionDlg d("A");
         d.show();

@@ -142,7 +142,7 @@ class TableSelectionTest : public QObject {
     }
     static QString message(const QDialog& d) { return ui::find_control<QLabel>(&d, 1173)->text(); }
 
-private slots:
+  private slots:
     void initTestCase() {
         host = std::make_unique<testing::InProcessHost>();
         QVERIFY(host->started());
@@ -221,8 +221,9 @@ private slots:
             databases->showPopup();
             QVERIFY(!databases->view()->isVisible());
             QCOMPARE(hooks->boxes.size(), std::size_t{1});
-            const std::string expected = *name == '\0' ? "No description file name given"
-                                                       : "description file name must include both a usercode and packname";
+            const std::string expected = *name == '\0'
+                                             ? "No description file name given"
+                                             : "description file name must include both a usercode and packname";
             QVERIFY2(hooks->boxes[0].find(expected) != std::string::npos, hooks->boxes[0].c_str());
             QVERIFY(files->hasFocus() || files->lineEdit()->hasFocus());
         }
