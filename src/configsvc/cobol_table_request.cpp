@@ -63,6 +63,10 @@ const char* cobol_target_label(CobolStartMode mode) {
     return "Name of FD";
 }
 
+bool is_cobol_table(const model::CConfigTable& table) {
+    return !table.join_table && table.dataset == kCobolDataset && table.set.empty();
+}
+
 std::string clean_cobol_table_name(std::string_view typed) {
     std::string name;
     for (char c : typed) {

@@ -41,6 +41,10 @@ inline constexpr std::size_t kCobolTargetMax = model::kDatabaseNameMax;
 // The dataset every table over a COBOL record carries.
 inline constexpr const char* kCobolDataset = "STYLE";
 
+// A table made from a COBOL record: over the COBOL dataset and no set. Its information is shown in the COBOL
+// table window rather than as a dataset's.
+bool is_cobol_table(const model::CConfigTable& table);
+
 // Request 43: the host reads the COBOL source and builds a table description; its handle comes back. The texts go
 // as typed; an empty one is sent as "000".
 std::int16_t load_cobol_record(CConfigClient& client, std::uint32_t file_reference, CobolStartMode mode,

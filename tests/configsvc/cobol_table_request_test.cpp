@@ -204,4 +204,24 @@ TEST_F(CobolTest, ATooLongTextIsRefusedBeforeSending) {
     EXPECT_EQ(session.diagnostics().back().text, "[Brisel Software][Kestra ODBC Driver]Cannot load cobol record");
 }
 
+TEST(CobolTableKind, OnlyATableOverTheCobolDatasetWithoutASetIsOne) {
+    CConfigTable made;
+    made.dataset.assign(kCobolDataset);
+    EXPECT_TRUE(is_cobol_table(made));
+    CConfigTable over_a_set;
+    over_a_set.dataset.assign(kCobolDataset);
+    over_a_set.set.assign("BY-KEY");
+    EXPECT_FALSE(is_cobol_table(over_a_set));
+    CConfigTable dataset;
+    dataset.dataset.assign("STYLES");
+    EXPECT_FALSE(is_cobol_table(dataset));
+    CConfigTable lower;
+    lower.dataset.assign("style");
+    EXPECT_FALSE(is_cobol_table(lower));
+    CConfigTable join;
+    join.join_table = true;
+    join.dataset.assign(kCobolDataset);
+    EXPECT_FALSE(is_cobol_table(join));
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include "host_test_client.h"
 #include "running_host.h"
 #include "support/temp_dir.h"
@@ -139,6 +141,24 @@ TEST(HostCatalogue, CobolRequestsAreCheckedAndRefused) {
     }
     ASSERT_TRUE(pc.request(2, 44, "999900000", reply));
     EXPECT_NE(reply.data.find("INVALID TABLE HANDLE"), std::string::npos) << reply.data;
+}
+
+TEST(HostCatalogue, ARecordWithANegativeOptionCannotHaveItsDescriptionWritten) {
+    RunningHost host;
+    {
+        std::lock_guard lock(host.server->host().mutex);
+        host.server->host().state.cobol_sources.at(0).records.at(0).option = -1;
+    }
+    HostTestClient pc(host.port());
+    ASSERT_TRUE(pc.login("ADMIN", "SECRET"));
+    const std::string ref = open_sales(pc);
+    Message reply;
+    ASSERT_TRUE(pc.request(2, 43, ref + "0" + s("TIMECARD-FILE") + s("(PAY)SOURCE/TIMECARD") + "000" + s("T") + "000",
+                           reply));
+    ASSERT_EQ(reply.data.size(), 5u) << reply.data;
+    ASSERT_TRUE(pc.request(2, 44, reply.data.substr(1) + "00000", reply));
+    EXPECT_EQ(reply.data.substr(0, 1), "2");
+    EXPECT_NE(reply.data.find("CANNOT WRITE TABLE DESCRIPTION"), std::string::npos) << reply.data;
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ constexpr const char* kInvalidStartMode = "[Kestra]INVALID START MODE";
 constexpr const char* kInvalidSequence = "[Kestra]INVALID SEQUENCE NUMBER";
 constexpr const char* kNoHandles = "[Kestra]TOO MANY LOADED TABLES";
 constexpr const char* kDataFileRequired = "[Kestra]DATA FILE TITLE REQUIRED";
+constexpr const char* kCannotWriteDescription = "[Kestra]CANNOT WRITE TABLE DESCRIPTION";
 
 std::string entry_text(const std::string& text) { return BodyWriter().text(text).take(); }
 
@@ -126,7 +127,8 @@ void handle_load_cobol_record(RequestContext& context, std::string_view body, Re
     reply.ok(BodyWriter().number(handle, 4).take());
 }
 
-// Request 44: N(4) handle, N(5) table option (sent as 0) -> N(5) the option of the written description.
+// Request 44: N(4) handle, N(5) table option (sent as 0) -> N(5) the option of the written description; refused
+// for a record whose option is negative.
 void handle_write_table_description(RequestContext& context, std::string_view body, Reply& reply) {
     std::lock_guard lock(context.host.mutex);
     BodyReader r(body);
@@ -134,6 +136,8 @@ void handle_write_table_description(RequestContext& context, std::string_view bo
     if (table == nullptr) return;
     int option = 0;
     if (!r.number(5, option) || !r.at_end()) return reply.refuse(3, kInvalidRequest);
+    // A record whose option is negative stands for a description the host cannot write.
+    if (table->copy.option < 0) return reply.refuse(3, kCannotWriteDescription);
     reply.ok(BodyWriter().number(table->copy.option, 5).take());
 }
 
