@@ -2,33 +2,29 @@
 
 #include <utility>
 
-
 #include "archive/transfer_get.h"
 #include "hostlink/host_session.h"
 
 namespace kestra::workspace {
 
-namespace {
-
-archive::TransferCallbacks callbacks_for(const GetFilesView& view, const bool& cancel_requested) {
-    archive::TransferCallbacks callbacks;
-    callbacks.status = view.status;
-    callbacks.progress = view.progress;
-    callbacks.between_files = view.dispatch_events;
-    callbacks.stop_requested = [&cancel_requested] { return cancel_requested; };
-    return callbacks;
-}
-
-}  // namespace
-
 GetFilesController::GetFilesController(hostlink::CHostSession& session, archive::ArchiveWriter& archive,
                                        std::string archive_path, GetFilesView view)
-    : session_(session),
-      archive_(archive),
-      archive_path_(std::move(archive_path)),
-      view_(std::move(view)),
-      // One transfer for the window's life: "Getting file %s(%d)" counts on across the Get presses.
-      transfer_(std::make_unique<archive::GetFilesTransfer>(session, archive, callbacks_for(view_, cancel_requested_))) {}
+    : session_(session), archive_(archive), archive_path_(std::move(archive_path)), view_(std::move(view)) {
+    // The callbacks go through view_, so a window can set its view after the flow made the controller.
+    archive::TransferCallbacks callbacks;
+    callbacks.status = [this](const std::string& text) {
+        if (view_.status) view_.status(text);
+    };
+    callbacks.progress = [this](int percent) {
+        if (view_.progress) view_.progress(percent);
+    };
+    callbacks.between_files = [this] {
+        if (view_.dispatch_events) view_.dispatch_events();
+    };
+    callbacks.stop_requested = [this] { return cancel_requested_; };
+    // One transfer for the window's life: "Getting file %s(%d)" counts on across the Get presses.
+    transfer_ = std::make_unique<archive::GetFilesTransfer>(session, archive, std::move(callbacks));
+}
 
 GetFilesController::~GetFilesController() = default;
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace kestra::hostlink {
 class CHostSession;
@@ -42,6 +43,7 @@ public:
 
     const std::string& archive_path() const { return archive_path_; }
     archive::ArchiveWriter& archive() { return archive_; }
+    void set_view(GetFilesView view) { view_ = std::move(view); }
 
     // The Get button with the edit's text (the window clears the edit). An empty text, or a Get while one runs or
     // after a cancel, does nothing. A failure is shown with the session's errors. Returns the transfer's code.

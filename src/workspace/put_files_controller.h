@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestra::hostlink {
@@ -36,6 +37,7 @@ public:
                        PutFilesView view = {});
 
     const std::string& archive_path() const { return archive_path_; }
+    void set_view(PutFilesView view) { view_ = std::move(view); }
     // The list's lines in table order: each entry's host file name, or why it cannot be read.
     std::vector<std::string> names() const;
 
