@@ -185,7 +185,7 @@ private slots:
             return cancel(d);
         });
         QVERIFY(frame->new_connection() == nullptr);
-        QVERIFY(!tavlink);
+        QVERIFY(tavlink);
         QVERIFY(fake);
         QVERIFY2(look.isEmpty(), qPrintable(look));
     }
