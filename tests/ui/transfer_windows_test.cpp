@@ -1,24 +1,32 @@
 // The Get Files and Put Files windows against the test host in this process: files fetched into an archive and
 // read back, a list that fails half-way, list-file errors, an older host, the progress the bar shows, Put of a
 // selection, broken archives, Enter in the name edit, and the bar's drawing. One login serves the class.
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <memory>
 
+#include "app/admin_app.h"
 #include "archive/archive_reader.h"
 #include "hostlink/host_session.h"
 #include "qtest_support.h"
 #include "support/inprocess_host.h"
 #include "support/recording_ui_hooks.h"
+#include "ui/admin_frame.h"
 #include "ui/archive_commands.h"
+#include "ui/command_actions.h"
+#include "ui/main_frame.h"
+#include "workspace/command_ids.h"
 #include "ui/object_names.h"
 #include "ui/progress_bar.h"
 
 using namespace kestra;
+namespace cmd = kestra::workspace::cmd;
 
 namespace {
 
@@ -444,6 +452,43 @@ private slots:
         QVERIFY(white_on_blue);
         QVERIFY(blue_on_white);
     }
+    // The commands of the active connection window: Get Files only while downloads are allowed; each opens its
+    // file dialog.
+    void theCommandsFollowAllowDownloadsAndRunOnTheActiveWindow() {
+        app::admin_app().allow_downloads = 0;
+        auto frame = std::make_unique<ui::CMainFrame>(host->ini());
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        seams->next_dialog([](QDialog& d) {
+            d.findChild<QLineEdit*>("ctl_Connect_UserId")->setText("ADMIN");
+            d.findChild<QLineEdit*>("ctl_Connect_Password")->setText("SECRET");
+            auto* providers = d.findChild<QComboBox*>("ctl_Connect_Provider");
+            providers->setCurrentIndex(providers->findText("Tavlink"));
+            QTest::mouseClick(button(d, ui::kOkId), Qt::LeftButton);
+            return d.result();
+        });
+        QVERIFY(frame->new_connection() != nullptr);
+        QVERIFY(!frame->commands().action(cmd::kGetFiles)->isEnabled());
+        QVERIFY(frame->commands().action(cmd::kPutFiles)->isEnabled());
+        app::admin_app().allow_downloads = 1;
+        frame->update_commands();
+        QVERIFY(frame->commands().action(cmd::kGetFiles)->isEnabled());
+        frame->run_command(cmd::kGetFiles);
+        frame->run_command(cmd::kPutFiles);
+        QCOMPARE(seams->file_requests.size(), std::size_t{2});
+        QCOMPARE(seams->file_requests[0].caption, QString("Save Brisel Software Archive"));
+        QCOMPARE(seams->file_requests[0].filter, QString("Archives (*.kba *.KBA)"));
+        QCOMPARE(seams->file_requests[0].default_suffix, QString("KBA"));
+        QCOMPARE(seams->file_requests[1].caption, QString("Open Brisel Software Archive"));
+        // The connection window goes first (it logs out), while the main window is whole.
+        QPointer<ui::CAdminFrame> window(frame->active_connection());
+        window->close();
+        QTRY_VERIFY(window.isNull());
+        frame->close();
+        frame.reset();
+        app::admin_app().allow_downloads = 0;
+    }
+
     // Last: the provider reads its paths when its first user starts it, so the class's session logs out first.
     void anOlderHostIsStillServed() {
         session->host_logout();
