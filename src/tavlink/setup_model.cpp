@@ -97,6 +97,8 @@ bool SetupModel::ok(const PathFields& shown) {
     return write_paths(paths_, ini_path_);
 }
 
-void SetupModel::cancel() { open(); }
+void SetupModel::cancel() {
+    open();
+}
 
 }  // namespace kestra::tavlink

@@ -30,7 +30,7 @@ constexpr std::size_t kPathTranslateFileMax = 254;
 // combo box, deleting one, OK writing every path and Cancel discarding every change. The provider's own table is
 // not touched; whoever runs the dialog reloads it after OK.
 class SetupModel {
-public:
+  public:
     SetupModel(std::string ini_path, std::uint16_t global_port);
 
     // Reads the paths; no path is current.
@@ -69,7 +69,7 @@ public:
     // Cancel: reads the paths again, discarding every change.
     void cancel();
 
-private:
+  private:
     PathFields fields_of(const PathEntry& path) const;
 
     std::string ini_path_;

@@ -14,7 +14,7 @@ namespace {
 
 // The archive commands' file dialogs, beep and windows, through the seams tests answer.
 class WindowArchiveSeams : public workspace::ArchiveFlowSeams {
-public:
+  public:
     explicit WindowArchiveSeams(QWidget* parent) : parent_(parent) {}
 
     std::string choose_file(const workspace::ArchiveFileRequest& request) override {
@@ -37,7 +37,7 @@ public:
         seams().exec_dialog(dialog);
     }
 
-private:
+  private:
     QWidget* parent_;
 };
 

@@ -90,7 +90,9 @@ CGetFilesDlg::CGetFilesDlg(workspace::GetFilesController& controller, QWidget* p
     controller_.set_view(std::move(view));
 }
 
-CGetFilesDlg::~CGetFilesDlg() { controller_.set_view({}); }
+CGetFilesDlg::~CGetFilesDlg() {
+    controller_.set_view({});
+}
 
 void CGetFilesDlg::update_buttons() {
     const bool enabled = controller_.buttons_enabled();

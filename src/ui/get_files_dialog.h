@@ -19,7 +19,7 @@ class CProgressBar;
 class CGetFilesDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit CGetFilesDlg(workspace::GetFilesController& controller, QWidget* parent = nullptr);
     ~CGetFilesDlg() override;
 
@@ -28,10 +28,10 @@ public:
     void accept() override;
     void reject() override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void get();
     void update_buttons();
 

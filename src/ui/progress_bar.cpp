@@ -24,7 +24,9 @@ void CProgressBar::set_value(int percent) {
     repaint();
 }
 
-QSize CProgressBar::sizeHint() const { return {200, fontMetrics().height() + 6}; }
+QSize CProgressBar::sizeHint() const {
+    return {200, fontMetrics().height() + 6};
+}
 
 void CProgressBar::paintEvent(QPaintEvent*) {
     if (value_ < 0) return;

@@ -10,7 +10,7 @@ namespace kestra::ui {
 class CProgressBar : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit CProgressBar(QWidget* parent = nullptr);
 
     int value() const { return value_; }
@@ -19,10 +19,10 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     int value_ = -1;
 };
 

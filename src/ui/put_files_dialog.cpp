@@ -76,9 +76,13 @@ CPutFilesDlg::CPutFilesDlg(workspace::PutFilesController& controller, QWidget* p
     controller_.set_view(std::move(view));
 }
 
-CPutFilesDlg::~CPutFilesDlg() { controller_.set_view({}); }
+CPutFilesDlg::~CPutFilesDlg() {
+    controller_.set_view({});
+}
 
-void CPutFilesDlg::update_buttons() { put_->setEnabled(controller_.buttons_enabled()); }
+void CPutFilesDlg::update_buttons() {
+    put_->setEnabled(controller_.buttons_enabled());
+}
 
 void CPutFilesDlg::accept() {
     if (controller_.busy()) return;

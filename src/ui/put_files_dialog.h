@@ -17,7 +17,7 @@ class CProgressBar;
 class CPutFilesDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit CPutFilesDlg(workspace::PutFilesController& controller, QWidget* parent = nullptr);
     ~CPutFilesDlg() override;
 
@@ -27,10 +27,10 @@ public:
     void accept() override;
     void reject() override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void update_buttons();
 
     workspace::PutFilesController& controller_;

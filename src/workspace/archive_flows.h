@@ -25,7 +25,7 @@ ArchiveFileRequest open_archive_request();
 
 // What the archive commands need from the windows. Message boxes go through app::UiHooks.
 class ArchiveFlowSeams {
-public:
+  public:
     virtual ~ArchiveFlowSeams() = default;
     // The chosen file, or an empty text on Cancel.
     virtual std::string choose_file(const ArchiveFileRequest& request) = 0;

@@ -28,7 +28,9 @@ GetFilesController::GetFilesController(hostlink::CHostSession& session, archive:
 
 GetFilesController::~GetFilesController() = default;
 
-std::size_t GetFilesController::fetched() const { return transfer_->fetched(); }
+std::size_t GetFilesController::fetched() const {
+    return transfer_->fetched();
+}
 
 std::int16_t GetFilesController::get(const std::string& text) {
     if (text.empty() || busy_ || cancel_requested_) return hostlink::kSuccess;

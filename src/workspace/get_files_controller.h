@@ -13,7 +13,7 @@ class CHostSession;
 namespace kestra::archive {
 class ArchiveWriter;
 class GetFilesTransfer;
-}
+}  // namespace kestra::archive
 
 namespace kestra::workspace {
 
@@ -34,7 +34,7 @@ struct GetFilesView {
 // Escape or closing can arrive while a get is under way: they never end the window under the loop, but are
 // recorded, the list stops after the file under way, and the window then ends as cancelled.
 class GetFilesController {
-public:
+  public:
     GetFilesController(hostlink::CHostSession& session, archive::ArchiveWriter& archive, std::string archive_path,
                        GetFilesView view = {});
     ~GetFilesController();
@@ -65,7 +65,7 @@ public:
     // Files fetched into the archive so far.
     std::size_t fetched() const;
 
-private:
+  private:
     hostlink::CHostSession& session_;
     archive::ArchiveWriter& archive_;
     std::string archive_path_;

@@ -32,7 +32,7 @@ struct PutFilesView {
 // selected ones in list order and leaves the window open. Cancel while entries go is recorded: the entry under
 // way finishes, no further one starts, and the window then ends.
 class PutFilesController {
-public:
+  public:
     PutFilesController(hostlink::CHostSession& session, archive::ArchiveReader& archive, std::string archive_path,
                        PutFilesView view = {});
 
@@ -53,7 +53,7 @@ public:
     bool busy() const { return busy_; }
     bool buttons_enabled() const { return !busy_; }
 
-private:
+  private:
     hostlink::CHostSession& session_;
     archive::ArchiveReader& archive_;
     std::string archive_path_;

@@ -1,11 +1,12 @@
 // The setup dialog's logic over a real kestra.ini: switching paths keeps what was typed, sizes and ports forced
 // into range, the 16-path limit, deleting, OK writing and Cancel discarding.
+#include "tavlink/setup_model.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "support/temp_dir.h"
-#include "tavlink/setup_model.h"
 
 namespace kestra::tavlink {
 namespace {
@@ -13,11 +14,11 @@ namespace {
 using testing::TempDir;
 
 class SetupModelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir.write("kestra.ini",
-                        "[tcpip]\nportno=3000\npaths=2\npath0=Alpha\nhost0=a.test\nportno0=2100\nmaxbuffersize0=4096\n"
-                        "path1=Beta\nhost1=b.test\ntranslatefilename1=/t/b.xlt\n");
+                  "[tcpip]\nportno=3000\npaths=2\npath0=Alpha\nhost0=a.test\nportno0=2100\nmaxbuffersize0=4096\n"
+                  "path1=Beta\nhost1=b.test\ntranslatefilename1=/t/b.xlt\n");
         model.open();
     }
     std::vector<PathEntry> on_disk() const { return read_paths(ini, 3000); }

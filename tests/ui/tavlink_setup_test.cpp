@@ -27,8 +27,12 @@ T* control(QWidget* dialog, const char* role) {
     return dialog->findChild<T*>(QStringLiteral("ctl_TavlinkSetup_") + role);
 }
 
-QPushButton* ok_button(QWidget* d) { return d->findChild<QPushButton*>("ctl_1"); }
-QPushButton* cancel_button(QWidget* d) { return d->findChild<QPushButton*>("ctl_2"); }
+QPushButton* ok_button(QWidget* d) {
+    return d->findChild<QPushButton*>("ctl_1");
+}
+QPushButton* cancel_button(QWidget* d) {
+    return d->findChild<QPushButton*>("ctl_2");
+}
 
 // Types a name into the combo box and leaves it for the host field.
 void type_name(QWidget* d, const QString& name) {
@@ -76,7 +80,7 @@ class TavlinkSetupTest : public QObject {
         return d;
     }
 
-private slots:
+  private slots:
     void init() {
         dir = std::make_unique<testing::TempDir>();
         ini = dir->write("kestra.ini", "[tcpip]\npaths=1\npath0=First\nhost0=first.test\nportno0=2100\n");

@@ -21,9 +21,9 @@
 #include "ui/archive_commands.h"
 #include "ui/command_actions.h"
 #include "ui/main_frame.h"
-#include "workspace/command_ids.h"
 #include "ui/object_names.h"
 #include "ui/progress_bar.h"
+#include "workspace/command_ids.h"
 
 using namespace kestra;
 namespace cmd = kestra::workspace::cmd;
@@ -35,7 +35,9 @@ const QString kEmpty = QStringLiteral("(PROD)EMPTY ON DISK");
 const QString kBig = QStringLiteral("(TEST)BIG/FILE ON DISK");
 constexpr std::int64_t kBigSize = 2 * 1024 * 1024;
 
-QPushButton* button(QDialog& d, int id) { return ui::find_control<QPushButton>(&d, id); }
+QPushButton* button(QDialog& d, int id) {
+    return ui::find_control<QPushButton>(&d, id);
+}
 
 // Types into the name edit and presses Get.
 void get(QDialog& d, const QString& text) {
@@ -56,8 +58,8 @@ int cancel(QDialog& d) {
 
 // Close to a colour, but not it: an anti-aliased text pixel.
 bool near(const QColor& c, const QColor& target) {
-    const int d = std::abs(c.red() - target.red()) + std::abs(c.green() - target.green()) +
-                  std::abs(c.blue() - target.blue());
+    const int d =
+        std::abs(c.red() - target.red()) + std::abs(c.green() - target.green()) + std::abs(c.blue() - target.blue());
     return d > 0 && d < 200;
 }
 
@@ -70,18 +72,18 @@ int count_near(const QImage& image, const QColor& target) {
 
 // Every value the bar painted, in order.
 class PaintProbe : public QObject {
-public:
+  public:
     explicit PaintProbe(ui::CProgressBar* bar) : bar_(bar) { bar->installEventFilter(this); }
     QList<int> values;
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint && (values.isEmpty() || values.back() != bar_->value()))
             values << bar_->value();
         return false;
     }
 
-private:
+  private:
     ui::CProgressBar* bar_;
 };
 
@@ -145,7 +147,7 @@ class TransferWindowsTest : public QObject {
         ui::get_files_from_host(*session, main.get());
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         testing::InProcessHost::Setup setup;
         setup.adjust = [](hostsim::ServerOptions&) {};
@@ -299,7 +301,8 @@ private slots:
     // Between the files of a list the window repaints: buttons off, the bar at the last file's end.
     void theWindowDuringAList() {
         const std::string path = archive_path("during.kba");
-        const std::string list = host->dir().write("two.txt", kDaily.toStdString() + "\n" + kEmpty.toStdString() + "\n");
+        const std::string list =
+            host->dir().write("two.txt", kDaily.toStdString() + "\n" + kEmpty.toStdString() + "\n");
         seams->file_answers.push_back(QString::fromStdString(path));
         QString problem = "not shot";
         bool buttons_off = false;

@@ -1,6 +1,8 @@
 // The archive commands and the Get Files and Put Files logic over scripted windows and an in-memory host: what
 // becomes of the archive on each way out, what the windows are told while files move, and stops that wait for the
 // file under way.
+#include "workspace/archive_flows.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,7 +18,6 @@
 #include "support/fake_session.h"
 #include "support/recording_ui_hooks.h"
 #include "support/temp_dir.h"
-#include "workspace/archive_flows.h"
 #include "workspace/get_files_controller.h"
 #include "workspace/put_files_controller.h"
 
@@ -53,7 +54,8 @@ struct FileHost {
     void install() {
         fake_provider().responder = [this](std::string_view sent) {
             const int code = std::stoi(std::string(sent.substr(7, 3)));
-            return std::vector<std::string>{fake_provider().next_host_message(2, code, reply(code, std::string(sent.substr(14))))};
+            return std::vector<std::string>{
+                fake_provider().next_host_message(2, code, reply(code, std::string(sent.substr(14))))};
         };
     }
     std::string reply(int code, const std::string& body) {
@@ -119,7 +121,7 @@ struct ScriptedWindows : ArchiveFlowSeams {
 };
 
 class ArchiveFlowTest : public testing::FakeSessionTest {
-protected:
+  protected:
     void SetUp() override {
         FakeSessionTest::SetUp();
         host.files["ONE"] = std::string(90, 'a');

@@ -28,10 +28,16 @@ QValidator* number_validator(std::size_t max, QObject* parent) {
     return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(max)), parent);
 }
 
-QString text_of(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-std::string host_of(const QString& s) { return s.toLatin1().toStdString(); }
+QString text_of(const std::string& s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string host_of(const QString& s) {
+    return s.toLatin1().toStdString();
+}
 
-void name_control(QWidget* w, const char* role) { w->setObjectName(QStringLiteral("ctl_TavlinkSetup_") + role); }
+void name_control(QWidget* w, const char* role) {
+    w->setObjectName(QStringLiteral("ctl_TavlinkSetup_") + role);
+}
 
 void name_button(QPushButton* b, int id) {
     b->setObjectName(QStringLiteral("ctl_%1").arg(id));
@@ -152,9 +158,13 @@ void CTavlinkSetupDlg::show_fields(const tavlink::PathFields& fields) {
     translate_file_->setText(text_of(fields.translate_file));
 }
 
-void CTavlinkSetupDlg::name_chosen(int index) { show_fields(model_.select(index, shown())); }
+void CTavlinkSetupDlg::name_chosen(int index) {
+    show_fields(model_.select(index, shown()));
+}
 
-void CTavlinkSetupDlg::name_typed(const QString& text) { show_fields(model_.typed(host_of(text), shown())); }
+void CTavlinkSetupDlg::name_typed(const QString& text) {
+    show_fields(model_.typed(host_of(text), shown()));
+}
 
 void CTavlinkSetupDlg::name_left() {
     const auto result = model_.name_focus_lost(host_of(name_->currentText()), shown());

@@ -24,7 +24,7 @@ struct TavlinkSetupHooks {
 class CTavlinkSetupDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     CTavlinkSetupDlg(const std::string& ini_path, std::uint16_t global_port, QWidget* owner = nullptr,
                      TavlinkSetupHooks hooks = {});
     ~CTavlinkSetupDlg() override;
@@ -34,11 +34,11 @@ public:
     void accept() override;
     void reject() override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     tavlink::PathFields shown() const;
     void show_fields(const tavlink::PathFields& fields);
     void name_chosen(int index);
