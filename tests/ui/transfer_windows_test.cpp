@@ -322,6 +322,36 @@ class TransferWindowsTest : public QObject {
         QCOMPARE(archived_names(path).size(), std::size_t{2});
     }
 
+    // Escape and closing while a list runs: the window stays until the file under way is in, the rest of the list
+    // is never asked for, and the window then ends cancelled, which deletes the archive.
+    void escapeDuringAListEndsTheWindowAfterTheFileUnderWay() {
+        const std::string path = archive_path("escape.kba");
+        const std::string list = host->dir().write(
+            "three.txt", kDaily.toStdString() + "\n(PROD)DATA/WORDS ON DISK\n" + kEmpty.toStdString() + "\n");
+        host->requests().clear();
+        seams->file_answers.push_back(QString::fromStdString(path));
+        bool open_after_escape = false;
+        int result = -1;
+        seams->next_dialog([&](QDialog& d) {
+            QTimer::singleShot(0, &d, [&] {
+                QTest::keyClick(&d, Qt::Key_Escape);
+                d.close();
+                open_after_escape = d.isVisible() && d.result() == 0;
+            });
+            ui::find_control<QLineEdit>(&d, 1175)->setText("@" + QString::fromStdString(list));
+            QTest::mouseClick(button(d, 3), Qt::LeftButton);
+            result = d.result();
+            return result;
+        });
+        ui::get_files_from_host(*session, main.get());
+        QVERIFY(open_after_escape);
+        QCOMPARE(result, int(QDialog::Rejected));
+        QCOMPARE(first_requests(*host, "DAILY"), std::size_t{1});
+        QCOMPARE(first_requests(*host, "WORDS"), std::size_t{0});
+        QVERIFY(!std::filesystem::exists(path));
+        QCOMPARE(seams->beeps, 0);
+    }
+
     void putSendsTwoEntriesInListOrderAndDeselectsThem() {
         const std::string path = archive_path("put.kba");
         make_archive(path, {kDaily, "(PROD)DATA/WORDS ON DISK"});
