@@ -13,6 +13,11 @@ struct TransferCallbacks {
     std::function<void(int percent)> progress;
     // Called between the files of a list so the window can repaint.
     std::function<void()> between_files;
+    // Asked between the files of a list and between put entries: true ends the loop there, after the file that
+    // just finished. Left empty, a transfer never stops early.
+    std::function<bool()> stop_requested;
+
+    bool should_stop() const { return stop_requested && stop_requested(); }
 };
 
 }  // namespace kestra::archive

@@ -69,7 +69,11 @@ std::int16_t GetFilesTransfer::fetch_list(const std::string& list_path) {
         return hostlink::kError;
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0 && callbacks_.between_files) callbacks_.between_files();
+        if (i > 0) {
+            if (callbacks_.between_files) callbacks_.between_files();
+            // A stop asked for while the last file moved (or while the window repainted) ends the list here.
+            if (callbacks_.should_stop()) return hostlink::kSuccess;
+        }
         const std::int16_t rc = fetch_file(names[i]);
         if (rc != hostlink::kSuccess) return rc;
     }

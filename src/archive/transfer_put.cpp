@@ -34,6 +34,7 @@ std::int16_t PutFilesTransfer::send_entries(const std::vector<std::size_t>& sele
     sent_.clear();
     std::int16_t rc = hostlink::kSuccess;
     for (std::size_t index : order) {
+        if (!sent_.empty() && callbacks_.should_stop()) break;
         rc = send_entry(index);
         if (rc != hostlink::kSuccess) break;
         sent_.push_back(index);

@@ -1,6 +1,7 @@
 #include "tavlink/tavlink_provider.h"
 
 #include <arpa/inet.h>
+#include <dlfcn.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -11,6 +12,7 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -22,6 +24,7 @@
 #include "platform/profile_file.h"
 #include "tavlink/frame.h"
 #include "tavlink/path_settings.h"
+#include "tavlink/setup_library.h"
 #include "tavlink/trace_writer.h"
 #include "tavlink/translate_table.h"
 
@@ -449,6 +452,54 @@ std::int16_t get_error_message(std::int32_t /*code*/, char* /*text*/) { return 1
 
 std::int16_t configure_connection(void* /*owner*/) { return 1; }
 
+namespace {
+
+// The setup library beside this one (or beside the program, when the provider is linked into it).
+SetupEntryFn load_setup_entry(std::string& tried) {
+    Dl_info info{};
+    std::string folder = ".";
+    if (::dladdr(reinterpret_cast<void*>(&configure), &info) != 0 && info.dli_fname != nullptr) {
+        folder = info.dli_fname;
+        const auto slash = folder.rfind('/');
+        folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
+    }
+    tried = folder + "/" + kSetupLibraryName;
+    // Kept loaded: the window system it brings in is not made to be unloaded.
+    void* library = ::dlopen(tried.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    if (library == nullptr) return nullptr;
+    return reinterpret_cast<SetupEntryFn>(::dlsym(library, kSetupEntrySymbol));
+}
+
+}  // namespace
+
+std::int16_t configure(void* owner) {
+    State& s = state();
+    s.trace.tracef("in configure");
+    if (initialize() != 0) {
+        s.trace.tracef("configure cannot do initialize");
+        std::fputc('\a', stderr);
+        return 0;
+    }
+    std::string tried;
+    const SetupEntryFn run = load_setup_entry(tried);
+    int result = 0;
+    if (run == nullptr) {
+        s.trace.tracef("cannot load setup library %s", tried.c_str());
+    } else {
+        const std::string ini = platform::settings_file_path();
+        result = run(owner, ini.c_str(), s.global_port);
+        s.trace.tracef("result from configure dialog=%d", result);
+        if (result == 1) {
+            // The dialog edited its own copy; the table the names and new connections come from is reloaded
+            // under the connection lock. Open connections keep the tables they were opened with.
+            std::lock_guard<std::mutex> guard(s.connection_lock);
+            s.paths = read_paths(ini, s.global_port);
+        }
+    }
+    shutdown();
+    return result == 1 ? 1 : 0;
+}
+
 std::int16_t get_connection_names(char* buffer, std::uint16_t size) {
     State& s = state();
     std::lock_guard<std::mutex> guard(s.connection_lock);
@@ -474,7 +525,7 @@ void fill_entry_table(ProviderEntryTable* table) {
     table->configure_connection = configure_connection;
     table->get_connection_names = get_connection_names;
     table->get_connection_name = get_connection_name;
-    table->configure = nullptr;
+    table->configure = configure;
 }
 
 }  // namespace kestra::tavlink

@@ -26,9 +26,11 @@ std::int16_t get_error_message(std::int32_t code, char* text);
 std::int16_t configure_connection(void* owner);
 std::int16_t get_connection_names(char* buffer, std::uint16_t size);
 std::int16_t get_connection_name(std::uint8_t connection, char* name, std::uint16_t size);
+// The "TCP/IP Winsock Transport Setup" dialog over `owner`, from the setup library beside this one: 1 after OK
+// (the paths written and reloaded), 0 after Cancel or when the library or a window system is missing.
+std::int16_t configure(void* owner);
 
-// Fills the 15 entries (the configuration dialog is not offered: `configure` stays null); the reserved bytes
-// belong to the comms shell and are left alone.
+// Fills the 15 entries; the reserved bytes belong to the comms shell and are left alone.
 void fill_entry_table(ProviderEntryTable* table);
 
 }  // namespace kestra::tavlink

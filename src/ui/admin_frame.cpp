@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QSplitter>
 
+#include "ui/archive_commands.h"
 #include "ui/host_text.h"
 #include "ui/toolbar_icons.h"
 #include "ui/window_geometry.h"
@@ -108,6 +109,12 @@ bool CAdminFrame::handle_command(int id) {
             return true;
         case cmd::kPrevPane:
             focus_pane(-1);
+            return true;
+        case cmd::kGetFiles:
+            get_files_from_host(doc_->session(), window());
+            return true;
+        case cmd::kPutFiles:
+            put_files_onto_host(doc_->session(), window());
             return true;
         default:
             break;

@@ -327,6 +327,39 @@ TEST_F(TransferTest, AListWhoseSecondFileFailsKeepsTheFirstLeavesPartialBytesAnd
     EXPECT_EQ(reader.entries().size(), 1u);
 }
 
+// A stop asked for while a file moves ends the list after that file: it is archived whole, the next is never
+// requested, and the list counts as done rather than failed.
+TEST_F(TransferTest, AStopAskedForDuringAFileEndsTheListAfterThatFile) {
+    host.add("ONE", pattern(90));
+    host.add("TWO", pattern(10));
+    host.install();
+    const std::string list = dir.write("names.txt", "ONE\nTWO\n");
+    ArchiveWriter writer;
+    std::string error;
+    ASSERT_TRUE(writer.create(path, error));
+    bool stop = false;
+    int asked = 0;
+    TransferCallbacks cb;
+    // The user asks during ONE's data; the transfer only looks between files.
+    cb.progress = [&](int percent) {
+        if (percent > 0 && percent < 100) stop = true;
+    };
+    cb.stop_requested = [&] {
+        ++asked;
+        return stop;
+    };
+    GetFilesTransfer get(*session, writer, cb);
+    EXPECT_EQ(get.get("@" + list), 0);
+    EXPECT_EQ(get.fetched(), 1u);
+    EXPECT_EQ(asked, 1);
+    for (const auto& b : host.bodies) EXPECT_EQ(b.find("TWO"), std::string::npos);
+    ASSERT_TRUE(writer.save(error)) << error;
+    ArchiveReader reader;
+    ASSERT_TRUE(reader.open(path, error)) << error;
+    ASSERT_EQ(reader.entries().size(), 1u);
+    EXPECT_EQ(entry_data(reader, 0), pattern(90));
+}
+
 TEST_F(TransferTest, AMissingListFileIsReportedWithItsPathAndNothingIsSent) {
     ArchiveWriter writer;
     std::string error;
@@ -540,6 +573,27 @@ TEST_F(TransferTest, TwoEntriesAreSentInListOrderWithTheirAttributesAndExtraBloc
     EXPECT_EQ(host.put_bodies[2], encode_put_first_body("SECOND", attributes_for(5), "", true));
     EXPECT_EQ(host.put_bodies[2].substr(host.put_bodies[2].size() - 3), "000");
     EXPECT_EQ(host.put_bodies[3], "0" + std::string("03") + "0a" + "11" + "18" + "1f");
+}
+
+TEST_F(TransferTest, AStopBetweenPutEntriesSendsTheCurrentEntryWholeAndNoMore) {
+    host.add("FIRST", pattern(300));
+    host.add("SECOND", pattern(5));
+    build_archive({"FIRST", "SECOND"});
+    ArchiveReader reader;
+    std::string error;
+    ASSERT_TRUE(reader.open(path, error)) << error;
+    TransferCallbacks cb;
+    bool stop = false;
+    cb.progress = [&](int percent) {
+        if (percent > 0 && percent < 100) stop = true;
+    };
+    cb.stop_requested = [&] { return stop; };
+    PutFilesTransfer put(*session, reader, cb);
+    EXPECT_EQ(put.send_entries({0, 1}), 0);
+    EXPECT_EQ(put.sent(), (std::vector<std::size_t>{0}));
+    // FIRST's first request and its two data requests; nothing of SECOND.
+    ASSERT_EQ(host.put_bodies.size(), 3u);
+    EXPECT_EQ(host.put_bodies[2].size(), 1 + 2 * (300 - 192));
 }
 
 TEST_F(TransferTest, WithADataLimitOf1024APutRequestCarries511Bytes) {
