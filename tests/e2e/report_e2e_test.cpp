@@ -149,6 +149,13 @@ TEST(ReportE2e, BadArgumentsAndAnUnknownFile) {
     auto tall = e2e.kestra({"report", "SALES", "--format", "pdf", "--page", "letter", "--lines-per-page", "53"});
     EXPECT_EQ(tall.status, 2);
     EXPECT_NE(tall.err.find("at most 52 lines fit a letter page"), std::string::npos) << tall.err;
+    // A file where a folder should be: the report is made, but cannot be written there.
+    TempDir dir;
+    const std::string blocked = dir.write("plain-file", "x") + "/sales.pdf";
+    auto unwritable = e2e.kestra({"report", "SALES", "--format", "pdf", "--output", blocked});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("cannot write " + blocked), std::string::npos) << unwritable.err;
+    EXPECT_EQ(unwritable.out, "");
     EXPECT_EQ(e2e.kestra({"report"}).status, 2);
     auto missing = e2e.kestra({"report", "NOSUCHFILE"});
     EXPECT_EQ(missing.status, 1);
