@@ -40,7 +40,7 @@ bool ask_print_options(CAdminFrame& frame) {
 }
 
 // The report into the page file; false, with the reasons shown, when there is nothing to print.
-bool write_report(CAdminFrame& frame, int lines_per_page, int& pages) {
+bool write_page_file(CAdminFrame& frame, int lines_per_page, int& pages) {
     workspace::CAdminDoc& doc = frame.doc();
     std::int16_t rc = 0;
     {
@@ -75,7 +75,7 @@ void print(CAdminFrame& frame) {
     const int lines = printer_lines(printer);
     if (lines < 1) return;
     int pages = 0;
-    if (!write_report(frame, lines, pages)) return;
+    if (!write_page_file(frame, lines, pages)) return;
     const report::PageRange range = report::clamp_page_range(printer.printRange() == QPrinter::PageRange,
                                                              printer.fromPage(), printer.toPage(), pages);
     if (!range.empty()) {
@@ -98,7 +98,7 @@ void preview(CAdminFrame& frame) {
     const int lines = printer_lines(printer);
     if (lines < 1) return;
     int pages = 0;
-    if (!write_report(frame, lines, pages)) return;
+    if (!write_page_file(frame, lines, pages)) return;
     show_load_failures(frame);
     // Every repaint (zoom, page, setup) redraws the same page file: nothing more goes to the host.
     const std::string path = frame.doc().print.page_file.path();
@@ -126,7 +126,7 @@ void export_pdf(CAdminFrame& frame) {
     // The PDF page is the printer's paper; its lines per page are the PDF's own, as the command line has them.
     const report::PaperSize paper = export_paper(application_printer());
     int pages = 0;
-    if (!write_report(frame, report::pdf_lines_per_page(paper), pages)) return;
+    if (!write_page_file(frame, report::pdf_lines_per_page(paper), pages)) return;
     std::string pdf, error;
     if (!report::page_file_to_pdf(frame.doc().print.page_file.path(), paper, pdf, error)) {
         app::message_box(error, {}, app::MessageIcon::Stop);
