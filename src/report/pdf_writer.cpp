@@ -134,7 +134,9 @@ bool parse_paper_size(std::string_view text, PaperSize& paper) {
     return false;
 }
 
-const char* paper_size_name(PaperSize paper) { return paper == PaperSize::letter ? "letter" : "a4"; }
+const char* paper_size_name(PaperSize paper) {
+    return paper == PaperSize::letter ? "letter" : "a4";
+}
 
 std::string make_pdf(const std::vector<Page>& pages, PaperSize paper) {
     static const std::vector<Page> kOneBlankPage(1);
@@ -145,10 +147,8 @@ std::string make_pdf(const std::vector<Page>& pages, PaperSize paper) {
 
     doc.object(kCatalogObject, "<< /Type /Catalog /Pages " + std::to_string(kPagesObject) + " 0 R >>");
     std::string kids;
-    for (int i = 0; i < page_count; ++i)
-        kids += (i > 0 ? " " : "") + std::to_string(kFirstPageObject + 2 * i) + " 0 R";
-    doc.object(kPagesObject,
-               "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(page_count) + " >>");
+    for (int i = 0; i < page_count; ++i) kids += (i > 0 ? " " : "") + std::to_string(kFirstPageObject + 2 * i) + " 0 R";
+    doc.object(kPagesObject, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(page_count) + " >>");
     doc.object(kNormalFontObject, font("Courier"));
     doc.object(kBoldFontObject, font("Courier-Bold"));
     const std::string media_box = "[0 0 " + std::to_string(size.width) + " " + std::to_string(size.height) + "]";

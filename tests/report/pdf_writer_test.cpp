@@ -84,8 +84,8 @@ std::size_t occurrences(const std::string& text, const std::string& what) {
 
 TEST(PdfWriter, OnePageDocumentIsWhole) {
     ParsedPdf pdf;
-    ASSERT_TRUE(parse(make_pdf(pages_of("BConfiguration file SALES at HOST\nN\nNNo Row Limit\nE\n"), PaperSize::a4),
-                      pdf));
+    ASSERT_TRUE(
+        parse(make_pdf(pages_of("BConfiguration file SALES at HOST\nN\nNNo Row Limit\nE\n"), PaperSize::a4), pdf));
     EXPECT_EQ(pdf.count, 1);
     ASSERT_EQ(pdf.contents.size(), 1u);
     EXPECT_NE(pdf.objects[3].find("/BaseFont /Courier /Encoding /WinAnsiEncoding"), std::string::npos);
@@ -115,7 +115,9 @@ TEST(PdfWriter, StringsAreEscapedAndCharactersOutsideWinAnsiBecomeQuestionMarks)
     ParsedPdf pdf;
     // Latin-1 e-acute stays itself; a tab, a C1 control and DEL have no glyph.
     ASSERT_TRUE(parse(make_pdf(pages_of("NWhere (A = \"x\\y\") caf\xE9\tz\x85\x7F\nE\n"), PaperSize::a4), pdf));
-    EXPECT_NE(pdf.contents[0].find("(Where \\(A = \"x\\\\y\"\\) caf\\351?z?" "?) Tj"), std::string::npos)
+    EXPECT_NE(pdf.contents[0].find("(Where \\(A = \"x\\\\y\"\\) caf\\351?z?"
+                                   "?) Tj"),
+              std::string::npos)
         << pdf.contents[0];
     // An unbalanced parenthesis cannot end the string early.
     ParsedPdf unbalanced;

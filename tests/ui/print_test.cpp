@@ -113,8 +113,8 @@ int pdf_page_count(const std::string& path) {
 
 // Page 1 of a PDF as poppler draws it at 50 dpi, compared loosely with its reference; empty when alike.
 QString compare_first_page(const std::string& pdf, const std::string& png, const QString& name) {
-    const auto raster = testing::run_process(on_path("pdftoppm"),
-                                             {"-r", "50", "-f", "1", "-l", "1", "-png", "-singlefile", pdf, png});
+    const auto raster =
+        testing::run_process(on_path("pdftoppm"), {"-r", "50", "-f", "1", "-l", "1", "-png", "-singlefile", pdf, png});
     if (raster.status != 0) return QString::fromStdString("pdftoppm failed: " + raster.err);
     QLabel page;
     page.setPixmap(QPixmap(QString::fromStdString(png + ".png")));
