@@ -12,4 +12,4 @@ kestra_install() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 KESTRA_BUILD_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev
-                        qt6-base-dev fonts-dejavu-core fonts-liberation2)
+                        qt6-base-dev fonts-dejavu-core fonts-liberation2 poppler-utils)

@@ -1,8 +1,9 @@
-// The configuration report: written into a page file as the Print command does, then shown as text or as the
-// page file itself.
+// The configuration report: written into a page file as the Print command does, then shown as text, as the
+// page file itself, or as the PDF that "Export to PDF" writes.
 #include <fstream>
 #include <limits>
 #include <ostream>
+#include <sstream>
 
 #include "cli/arg_parser.h"
 #include "cli/cli_output.h"
@@ -13,21 +14,25 @@
 #include "configsvc/options_requests.h"
 #include "configsvc/table_requests.h"
 #include "hostlink/host_session.h"
+#include "platform/atomic_file.h"
 #include "report/page_file.h"
 #include "report/page_reader.h"
+#include "report/pdf_writer.h"
 #include "report/report_writer.h"
 
 namespace kestra::cli {
 
 namespace {
 
-enum class Format { text, pagefile };
+enum class Format { text, pagefile, pdf };
 
 struct ReportArgs {
     std::string file;
     report::PrintOptions options;
     int lines_per_page = report::kDefaultLinesPerPage;
     Format format = Format::text;
+    report::PaperSize paper = report::PaperSize::a4;
+    std::string output;  // empty: standard output
 };
 
 bool parse_args(CliContext& ctx, std::span<const std::string> args, ReportArgs& out, int& status) {
@@ -43,6 +48,8 @@ bool parse_args(CliContext& ctx, std::span<const std::string> args, ReportArgs& 
     if (parser.flag("fields")) out.options.fields = true;
     auto lines = parser.value("lines-per-page");
     auto format = parser.value("format");
+    auto page = parser.value("page");
+    auto output = parser.value("output");
     std::vector<std::string> rest;
     if (!parser.finish(rest)) {
         status = usage(ctx, parser.error());
@@ -70,10 +77,40 @@ bool parse_args(CliContext& ctx, std::span<const std::string> args, ReportArgs& 
             out.format = Format::text;
         } else if (*format == "pagefile") {
             out.format = Format::pagefile;
+        } else if (*format == "pdf") {
+            out.format = Format::pdf;
         } else {
-            status = usage(ctx, "report: --format is text or pagefile");
+            status = usage(ctx, "report: --format is text, pagefile or pdf");
             return false;
         }
+    }
+    if (page) {
+        if (out.format != Format::pdf) {
+            status = usage(ctx, "report: --page goes with --format pdf");
+            return false;
+        }
+        if (!report::parse_paper_size(*page, out.paper)) {
+            status = usage(ctx, "report: --page is a4 or letter");
+            return false;
+        }
+    }
+    if (out.format == Format::pdf) {
+        // The page holds so many lines; fewer may be asked for, more would run off its foot.
+        const int fit = report::pdf_lines_per_page(out.paper);
+        if (!lines) {
+            out.lines_per_page = fit;
+        } else if (out.lines_per_page > fit) {
+            status = usage(ctx, "report: at most " + std::to_string(fit) + " lines fit a " +
+                                    report::paper_size_name(out.paper) + " page");
+            return false;
+        }
+    }
+    if (output) {
+        if (output->empty()) {
+            status = usage(ctx, "report: --output takes a path");
+            return false;
+        }
+        out.output = *output;
     }
     out.options.confirm();
     return true;
@@ -91,44 +128,66 @@ std::int16_t fetch_sections(configsvc::CConfigClient& client, configsvc::CPendin
     return 0;
 }
 
-void print_text(CliContext& ctx, const std::vector<report::Page>& pages) {
+void print_text(std::ostream& out, const std::vector<report::Page>& pages) {
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        if (i > 0) ctx.out << '\f';
-        for (const report::PageLine& line : pages[i]) ctx.out << line.text << '\n';
+        if (i > 0) out << '\f';
+        for (const report::PageLine& line : pages[i]) out << line.text << '\n';
     }
 }
 
-void print_json(CliContext& ctx, const std::vector<report::Page>& pages) {
-    ctx.out << "{\"pages\":[";
+void print_json(std::ostream& out, const std::vector<report::Page>& pages) {
+    out << "{\"pages\":[";
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        ctx.out << (i ? "," : "") << "[";
+        out << (i ? "," : "") << "[";
         for (std::size_t j = 0; j < pages[i].size(); ++j)
-            ctx.out << (j ? "," : "") << "{\"text\":" << json_string(pages[i][j].text)
-                    << ",\"bold\":" << (pages[i][j].bold() ? "true" : "false") << "}";
-        ctx.out << "]";
+            out << (j ? "," : "") << "{\"text\":" << json_string(pages[i][j].text)
+                << ",\"bold\":" << (pages[i][j].bold() ? "true" : "false") << "}";
+        out << "]";
     }
-    ctx.out << "]}\n";
+    out << "]}\n";
 }
 
-int show(CliContext& ctx, const ReportArgs& args, const report::CPageFile& page_file) {
+// The report in the format asked for; false with the reason on standard error.
+bool render(CliContext& ctx, const ReportArgs& args, const report::CPageFile& page_file, std::ostream& out) {
+    if (args.format == Format::pdf) {
+        std::string pdf, error;
+        if (!report::page_file_to_pdf(page_file.path(), args.paper, pdf, error)) {
+            ctx.err << "kestra: " << error << "\n";
+            return false;
+        }
+        out << pdf;
+        return true;
+    }
     if (args.format == Format::pagefile) {
         std::ifstream in(page_file.path(), std::ios::binary);
         if (!in) {
             ctx.err << "kestra: cannot read " << page_file.path() << "\n";
-            return kExitFailure;
+            return false;
         }
-        ctx.out << in.rdbuf();
-        return kExitOk;
+        out << in.rdbuf();
+        return true;
     }
     std::vector<report::Page> pages;
     if (!report::PageReader::read_page_file(page_file.path(), pages)) {
         ctx.err << "kestra: cannot read " << page_file.path() << "\n";
-        return kExitFailure;
+        return false;
     }
     if (ctx.options.json)
-        print_json(ctx, pages);
+        print_json(out, pages);
     else
-        print_text(ctx, pages);
+        print_text(out, pages);
+    return true;
+}
+
+int show(CliContext& ctx, const ReportArgs& args, const report::CPageFile& page_file) {
+    if (args.output.empty()) return render(ctx, args, page_file, ctx.out) ? kExitOk : kExitFailure;
+    std::ostringstream text;
+    if (!render(ctx, args, page_file, text)) return kExitFailure;
+    // A whole file or none: an earlier report at that path is never left half overwritten.
+    if (!platform::write_file_atomically(args.output, text.str())) {
+        ctx.err << "kestra: cannot write " << args.output << "\n";
+        return kExitFailure;
+    }
     return kExitOk;
 }
 
@@ -177,13 +236,16 @@ int run_report(CliContext& ctx, std::span<const std::string> argv) {
 const CommandRegistration report_reg{
     {"report",
      "FILE [--global on|off] [--limits on|off] [--apps on|off] [--names on|off] [--detail] [--fields] "
-     "[--lines-per-page N] [--format text|pagefile]",
+     "[--lines-per-page N] [--format text|pagefile|pdf] [--page a4|letter] [--output PATH]",
      "print a configuration file as the report",
      "Writes the report of configuration file FILE (number or name) as Print does and shows it. Sections as the\n"
      "\"Print Options\" window has them: global options, limits, applications and table names on, table details\n"
      "and fields off; --detail or --fields turns the names on. --lines-per-page sets the page length (default 60).\n"
      "--format text (default) prints the lines with a form feed between pages; pagefile prints the page file\n"
      "with its N, B, P and E codes. With --json: the pages as arrays of lines with their bold flag.\n"
+     "--format pdf writes the PDF that \"Export to PDF\" writes: Courier 12 pt, on A4 unless --page letter,\n"
+     "as many lines per page as fit between its margins (56 on A4, 52 on Letter; --lines-per-page may ask fewer).\n"
+     "--output PATH writes the report into that file, whole or not at all, instead of standard output.\n"
      "A table, field list or application that cannot be loaded gets its \"Cannot load\" line in the report and\n"
      "its reason on standard error; the report is still complete and the exit status 0.",
      kGroupReport, run_report}};

@@ -7,6 +7,7 @@
 
 #include "ui/archive_commands.h"
 #include "ui/host_text.h"
+#include "ui/report_commands.h"
 #include "ui/toolbar_icons.h"
 #include "ui/window_geometry.h"
 #include "workspace/command_ids.h"
@@ -48,6 +49,9 @@ CAdminFrame::CAdminFrame(std::unique_ptr<workspace::CAdminDoc> doc, std::string 
     setWidget(splitter_);
     setWindowIcon(toolbar_icon(cmd::kNewConnection));
     adjustSize();
+    // The report's page file lives as long as the window. Should it fail here, the report commands try again and
+    // say why.
+    doc_->print.page_file.create();
 }
 
 CAdminFrame::~CAdminFrame() = default;
@@ -116,6 +120,10 @@ bool CAdminFrame::handle_command(int id) {
         case cmd::kPutFiles:
             put_files_onto_host(doc_->session(), window());
             return true;
+        case cmd::kPrint:
+        case cmd::kPrintPreview:
+        case cmd::kExportPdf:
+            return run_report_command(*this, id);
         default:
             break;
     }

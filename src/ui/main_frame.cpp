@@ -21,6 +21,7 @@
 #include "hostlink/host_session.h"
 #include "platform/profile_file.h"
 #include "ui/admin_frame.h"
+#include "ui/app_printer.h"
 #include "ui/command_actions.h"
 #include "ui/connect_dialog.h"
 #include "ui/host_text.h"
@@ -251,10 +252,7 @@ void CMainFrame::about() {
     seams().exec_dialog(dialog);
 }
 
-void CMainFrame::print_setup() {
-    if (!printer_) printer_ = std::make_unique<QPrinter>();
-    seams().print_setup_dialog(this, *printer_);
-}
+void CMainFrame::print_setup() { seams().print_setup_dialog(this, application_printer()); }
 
 void CMainFrame::arrange_icons() {
     // Minimised windows in a row along the bottom of the area.

@@ -8,7 +8,6 @@
 class QLabel;
 class QMenu;
 class QMdiArea;
-class QPrinter;
 class QToolBar;
 
 namespace kestra::ui {
@@ -66,7 +65,6 @@ class CMainFrame : public QMainWindow {
     CommandActions* actions_;
     QToolBar* tool_bar_ = nullptr;
     QLabel* file_pane_ = nullptr;
-    std::unique_ptr<QPrinter> printer_;
     bool window_menus_ = false;
     bool menus_built_ = false;
     QRect normal_geometry_;

@@ -43,6 +43,9 @@ QString UiSeams::file_dialog(QWidget* parent, const FileRequest& request) {
 
 bool UiSeams::print_dialog(QWidget* parent, QPrinter& printer) {
     QPrintDialog dialog(&printer, parent);
+    // The page count is known only once the report is written; the range asked for is cut to it then.
+    dialog.setMinMax(1, 65535);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -10,6 +10,7 @@
 #include "hostlink/host_session.h"
 #include "model/server_node.h"
 #include "workspace/command_enabling.h"
+#include "workspace/print_job.h"
 
 namespace kestra::workspace {
 
@@ -69,6 +70,9 @@ class CAdminDoc {
     ClipboardState clipboard;
 
     TreeFont tree_font;
+
+    // The page file and Print Options of the report commands.
+    PrintState print;
 
     // The enabling inputs as this window sees them.
     CommandState command_state(bool clipboard_has_data, bool allow_downloads) const;

@@ -12,6 +12,7 @@ inline constexpr int kDeleteConfigFile = 4800;
 inline constexpr int kPrint = 57607;
 inline constexpr int kPrintPreview = 57609;
 inline constexpr int kPrintSetup = 57606;
+inline constexpr int kExportPdf = 4900;
 inline constexpr int kCut = 57635;
 inline constexpr int kCopy = 57634;
 inline constexpr int kPaste = 57637;

@@ -32,10 +32,10 @@ const std::vector<MenuItem>& menu_bar_without_window() {
 
 const std::vector<MenuItem>& menu_bar_with_window() {
     static const std::vector<MenuItem> bar = {
-        submenu("&File",
-                {item(cmd::kNewConnection), item(cmd::kCloseConnection), kSeparator, item(cmd::kAddConfigFile),
-                 item(cmd::kRenameConfigFile), item(cmd::kSaveConfigFile), item(cmd::kDeleteConfigFile), kSeparator,
-                 item(cmd::kPrint), item(cmd::kPrintPreview), item(cmd::kPrintSetup), kSeparator, item(cmd::kExit)}),
+        submenu("&File", {item(cmd::kNewConnection), item(cmd::kCloseConnection), kSeparator,
+                          item(cmd::kAddConfigFile), item(cmd::kRenameConfigFile), item(cmd::kSaveConfigFile),
+                          item(cmd::kDeleteConfigFile), kSeparator, item(cmd::kPrint), item(cmd::kPrintPreview),
+                          item(cmd::kExportPdf), item(cmd::kPrintSetup), kSeparator, item(cmd::kExit)}),
         submenu("&Edit", {item(cmd::kUndo), kSeparator, item(cmd::kCut), item(cmd::kCopy), item(cmd::kPaste)}),
         submenu("&Tree", {item(cmd::kExpandOneLevel), item(cmd::kExpandBranch), item(cmd::kExpandAll),
                           item(cmd::kCollapseBranch)}),

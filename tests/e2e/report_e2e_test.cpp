@@ -1,14 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "e2e_host.h"
+#include "support/cli_process.h"
 #include "support/temp_dir.h"
 
 using kestra::testing::E2eHost;
 using kestra::testing::TempDir;
+using kestra::testing::run_process;
 
 namespace {
 
@@ -136,7 +142,20 @@ TEST(ReportE2e, BadArgumentsAndAnUnknownFile) {
     auto zero = e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--lines-per-page", "0"});
     EXPECT_EQ(zero.status, 2);
     EXPECT_NE(zero.err.find("Lines per page must be at least 1"), std::string::npos) << zero.err;
-    EXPECT_EQ(e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--format", "pdf"}).status, 2);
+    EXPECT_EQ(e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--format", "html"}).status, 2);
+    EXPECT_EQ(e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--format", "pdf", "--page", "a5"}).status, 2);
+    EXPECT_EQ(e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--page", "letter"}).status, 2);
+    // More lines than the page holds would run off its foot.
+    auto tall = e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--format", "pdf", "--page", "letter", "--lines-per-page", "53"});
+    EXPECT_EQ(tall.status, 2);
+    EXPECT_NE(tall.err.find("at most 52 lines fit a letter page"), std::string::npos) << tall.err;
+    // A file where a folder should be: the report is made, but cannot be written there.
+    TempDir dir;
+    const std::string blocked = dir.write("plain-file", "x") + "/sales.pdf";
+    auto unwritable = e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--format", "pdf", "--output", blocked});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("cannot write " + blocked), std::string::npos) << unwritable.err;
+    EXPECT_EQ(unwritable.out, "");
     EXPECT_EQ(e2e.kestra({"report"}).status, 2);
     auto missing = e2e.kestra({"report", "NOSUCHFILE"});
     EXPECT_EQ(missing.status, 1);
@@ -150,6 +169,81 @@ TEST(ReportE2e, ABadTemporaryDirectoryIsReportedBeforeAnyLogin) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Bad path /nonexistent-kestra-dir/kbaXXXXXX"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
+}
+
+// The lines of each page with their runs of blanks as one and without blank lines: how text laid out in a PDF
+// reads back, whatever spacing the extractor guesses.
+std::vector<std::vector<std::string>> readable_pages(const std::string& text) {
+    std::vector<std::vector<std::string>> pages(1);
+    std::string line;
+    auto end_line = [&] {
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        if (!line.empty()) pages.back().push_back(line);
+        line.clear();
+    };
+    for (const char ch : text) {
+        if (ch == '\n' || ch == '\f') {
+            end_line();
+            if (ch == '\f') pages.emplace_back();
+        } else if (ch == ' ' || ch == '\t') {
+            if (!line.empty() && line.back() != ' ') line += ' ';
+        } else {
+            line += ch;
+        }
+    }
+    end_line();
+    while (!pages.empty() && pages.back().empty()) pages.pop_back();
+    return pages;
+}
+
+// A program on $PATH, by its full path (the process runner takes no search).
+std::string on_path(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    std::size_t at = 0;
+    while (at <= dirs.size()) {
+        const std::size_t end = std::min(dirs.find(':', at), dirs.size());
+        const std::string candidate = dirs.substr(at, end - at) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        at = end + 1;
+    }
+    return name;
+}
+
+// Needs poppler-utils (scripts/deps.sh installs them).
+TEST(ReportE2e, PdfReadsBackAsTheTextReportPageByPage) {
+    E2eHost e2e;
+    TempDir dir;
+    const std::string pdf_path = dir.file("sales.pdf");
+    auto pdf = e2e.kestra({"report", "SALES", "--detail", "--fields", "--format", "pdf", "--output", pdf_path});
+    ASSERT_EQ(pdf.status, 0) << pdf.err;
+    EXPECT_EQ(pdf.out, "");
+    // An A4 page holds 56 lines: the same pages as text at 56 lines per page.
+    auto text = e2e.kestra({"report", "SALES", "--detail", "--fields", "--lines-per-page", "56"});
+    ASSERT_EQ(text.status, 0) << text.err;
+
+    auto extracted = run_process(on_path("pdftotext"), {"-layout", pdf_path, "-"});
+    ASSERT_EQ(extracted.status, 0) << "pdftotext (poppler-utils) failed: " << extracted.err;
+    const auto expected = readable_pages(text.out);
+    ASSERT_GT(expected.size(), 1u);
+    EXPECT_EQ(readable_pages(extracted.out), expected);
+
+    auto fonts = run_process(on_path("pdffonts"), {pdf_path});
+    ASSERT_EQ(fonts.status, 0) << fonts.err;
+    EXPECT_NE(fonts.out.find("\nCourier "), std::string::npos) << fonts.out;
+    EXPECT_NE(fonts.out.find("\nCourier-Bold "), std::string::npos) << fonts.out;
+
+    // Standard output gets the same bytes; Letter pages hold 52 lines.
+    auto letter = e2e.kestra({"report", "SALES", "--detail", "--fields", "--format", "pdf", "--page", "letter"});
+    ASSERT_EQ(letter.status, 0) << letter.err;
+    EXPECT_EQ(letter.out.rfind("%PDF-1.4\n", 0), 0u);
+    EXPECT_NE(letter.out, TempDir::read(pdf_path));
+    const std::string letter_path = dir.write("letter.pdf", letter.out);
+    auto letter_text = run_process(on_path("pdftotext"), {"-layout", letter_path, "-"});
+    ASSERT_EQ(letter_text.status, 0) << letter_text.err;
+    auto text52 = e2e.kestra({"report", "SALES", "--detail", "--fields", "--lines-per-page", "52"});
+    ASSERT_EQ(text52.status, 0) << text52.err;
+    EXPECT_EQ(readable_pages(letter_text.out), readable_pages(text52.out));
 }
 
 }  // namespace
