@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDrag>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -65,6 +66,17 @@ workspace::ClipNode clip_of(const CServerNode& node) {
 
 CMainFrame* main_frame_of(QWidget* w) { return qobject_cast<CMainFrame*>(w->window()); }
 
+CServerNode* dragged = nullptr;
+
+QMimeData* mime_of(const CServerNode& node) {
+    const workspace::ClipNode clip = clip_of(node);
+    auto* mime = new QMimeData;
+    const std::string bytes = workspace::encode_private(clip);
+    mime->setData(QString::fromLatin1(kClipboardMime), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    mime->setText(from_host(workspace::encode_text(clip)));
+    return mime;
+}
+
 }  // namespace
 
 CAdminView::CAdminView(workspace::CTreeController& tree, QWidget* parent) : QAbstractScrollArea(parent), tree_(tree) {
@@ -77,9 +89,14 @@ CAdminView::CAdminView(workspace::CTreeController& tree, QWidget* parent) : QAbs
     pal.setColor(QPalette::Base, Qt::white);
     viewport()->setPalette(pal);
     viewport()->setAutoFillBackground(true);
+    viewport()->setAcceptDrops(true);
     tree_.add_listener(this);
     relayout();
 }
+
+CServerNode* CAdminView::dragged_node() { return dragged; }
+
+void CAdminView::set_dragged_node(CServerNode* node) { dragged = node; }
 
 QSize CAdminView::sizeHint() const { return {200, 200}; }
 
@@ -97,7 +114,9 @@ void CAdminView::relayout() {
     horizontalScrollBar()->setRange(0, std::max(0, layout_.width - viewport()->width()));
 }
 
-void CAdminView::forget_branch(const CServerNode&) {
+void CAdminView::forget_branch(const CServerNode& branch) {
+    if (dragged != nullptr && branch.contains(dragged)) dragged = nullptr;
+    if (press_node_ != nullptr && branch.contains(press_node_)) press_node_ = nullptr;
     // The rows point at nodes; none is drawn or hit until the next layout.
     layout_ = {};
     viewport()->update();
@@ -172,7 +191,88 @@ void CAdminView::select(CServerNode* node) {
 
 void CAdminView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
-    if (event->button() == Qt::LeftButton) select(node_at(event->pos()));
+    press_node_ = nullptr;
+    if (event->button() != Qt::LeftButton) return;
+    CServerNode* node = node_at(event->pos());
+    select(node);
+    // Only a node the save prompt let through can be dragged.
+    if (node != nullptr && node == tree_.doc().selected()) press_node_ = node;
+}
+
+void CAdminView::mouseMoveEvent(QMouseEvent* event) {
+    if (press_node_ == nullptr || (event->buttons() & Qt::LeftButton) == 0) return;
+    if (node_rect(press_node_).contains(event->pos())) return;
+    CServerNode* node = press_node_;
+    press_node_ = nullptr;
+    start_drag(node);
+}
+
+void CAdminView::mouseReleaseEvent(QMouseEvent*) { press_node_ = nullptr; }
+
+void CAdminView::start_drag(CServerNode* node) {
+    // What Cut would take: a file without children.
+    if (node->is_root() || !node->children().empty()) return;
+    dragged = node;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime_of(*node));
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    // A move within this tree was done by the drop itself; another tree only ever copies.
+    dragged = nullptr;
+    tree_changed();
+}
+
+workspace::DropEffect CAdminView::effect_of(const QDropEvent* event) const {
+    const QMimeData* mime = event->mimeData();
+    if (mime == nullptr || !(mime->hasFormat(QString::fromLatin1(kClipboardMime)) || mime->hasText()))
+        return workspace::DropEffect::none;
+    const Qt::KeyboardModifiers keys = event->modifiers();
+    const CServerNode* target = node_at(event->position().toPoint());
+    return workspace::drop_effect(dragged, target, tree_.doc().root(), (keys & Qt::ControlModifier) != 0,
+                                  (keys & (Qt::AltModifier | Qt::ShiftModifier)) != 0);
+}
+
+void CAdminView::dragEnterEvent(QDragEnterEvent* event) {
+    if (effect_of(event) == workspace::DropEffect::none && event->mimeData() != nullptr &&
+        !(event->mimeData()->hasFormat(QString::fromLatin1(kClipboardMime)) || event->mimeData()->hasText())) {
+        event->ignore();
+        return;
+    }
+    // Entering over empty space is fine: the move events decide per node.
+    event->acceptProposedAction();
+}
+
+void CAdminView::dragMoveEvent(QDragMoveEvent* event) {
+    const workspace::DropEffect effect = effect_of(event);
+    if (effect == workspace::DropEffect::none) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(effect == workspace::DropEffect::move ? Qt::MoveAction : Qt::CopyAction);
+    event->accept();
+}
+
+void CAdminView::dropEvent(QDropEvent* event) {
+    const workspace::DropEffect effect = effect_of(event);
+    CServerNode* target = node_at(event->position().toPoint());
+    if (effect == workspace::DropEffect::none || target == nullptr) {
+        event->ignore();
+        return;
+    }
+    if (effect == workspace::DropEffect::copy) {
+        // A copy only selects the target.
+        select(target);
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        return;
+    }
+    if (dragged == nullptr || !tree_.move_file(*dragged, *target)) {
+        tree_changed();
+        event->ignore();
+        return;
+    }
+    tree_changed();
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
 }
 
 void CAdminView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -316,12 +416,7 @@ void CAdminView::rename_file() {
 void CAdminView::put_on_clipboard() {
     const CServerNode* kept = tree_.kept();
     if (kept == nullptr) return;
-    const workspace::ClipNode clip = clip_of(*kept);
-    auto* mime = new QMimeData;
-    const std::string bytes = workspace::encode_private(clip);
-    mime->setData(QString::fromLatin1(kClipboardMime), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    mime->setText(from_host(workspace::encode_text(clip)));
-    QGuiApplication::clipboard()->setMimeData(mime);
+    QGuiApplication::clipboard()->setMimeData(mime_of(*kept));
 }
 
 }  // namespace kestra::ui

@@ -31,6 +31,11 @@ public:
 
     QSize sizeHint() const override;
 
+    // The node being dragged from any tree of the program; nullptr when no drag of a node runs. Cleared when a
+    // drag ends and when its node leaves a tree.
+    static model::CServerNode* dragged_node();
+    static void set_dragged_node(model::CServerNode* node);
+
 signals:
     // The selection or the tree changed what decides command enabling.
     void changed();
@@ -42,6 +47,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void relayout();
@@ -52,9 +62,13 @@ private:
     void add_file(bool paste);
     void rename_file();
     void put_on_clipboard();
+    void start_drag(model::CServerNode* node);
+    workspace::DropEffect effect_of(const QDropEvent* event) const;
 
     workspace::CTreeController& tree_;
     workspace::TreeLayout layout_;
+    // The node a left press selected, while the button is held: leaving its box starts a drag.
+    model::CServerNode* press_node_ = nullptr;
 };
 
 }  // namespace kestra::ui

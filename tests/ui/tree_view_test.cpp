@@ -2,6 +2,8 @@
 // and popups on the tree, the view's four modes, its buttons and Update Allowed, and the file commands with their
 // dialogs. The class logs in once; cases build on each other's tree in the order they are written.
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <algorithm>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -382,6 +384,45 @@ private slots:
         QCOMPARE(doc().selected(), nullptr);
         QCOMPARE(codes().back(), 47);
         QVERIFY(QGuiApplication::clipboard()->mimeData()->text().contains("*COPY ON PACK"));
+    }
+
+    // A drag of a node of this tree: refused over itself, a move onto another file sends the move request and the
+    // node follows only then; Ctrl makes it a copy, which moves nothing.
+    void dragAndDropMovesAFile() {
+        click(node("SALES-ARCHIVE"));
+        CServerNode* dragged = node("SALES-ARCHIVE");
+        ui::CAdminView::set_dragged_node(dragged);
+        QMimeData mime;
+        mime.setData("application/x-kestra-admin", QByteArray("x"));
+        QWidget* vp = tree->viewport();
+        const QPoint self = tree->node_rect(dragged).center();
+        QDragEnterEvent enter(self, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &enter);
+        QVERIFY(enter.isAccepted());
+        QDragMoveEvent over_self(self, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &over_self);
+        QVERIFY(!over_self.isAccepted());
+
+        const QPoint payroll = tree->node_rect(node("PAYROLL")).center();
+        QDragMoveEvent over_copy(payroll, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::ControlModifier);
+        QApplication::sendEvent(vp, &over_copy);
+        QVERIFY(over_copy.isAccepted());
+        QCOMPARE(over_copy.dropAction(), Qt::CopyAction);
+        QDragMoveEvent over(payroll, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &over);
+        QVERIFY(over.isAccepted());
+        QCOMPARE(over.dropAction(), Qt::MoveAction);
+
+        host->requests().clear();
+        QDropEvent drop(QPointF(payroll), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(drop.dropAction(), Qt::MoveAction);
+        const std::vector<int> sent = codes();
+        QVERIFY(std::find(sent.begin(), sent.end(), 16) != sent.end());
+        QCOMPARE(dragged->parent(), node("PAYROLL"));
+        QCOMPARE(doc().selected(), node("PAYROLL"));
+        ui::CAdminView::set_dragged_node(nullptr);
     }
 };
 
