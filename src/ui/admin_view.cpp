@@ -12,6 +12,7 @@
 
 #include "app/ui_hooks.h"
 #include "configsvc/config_file_names.h"
+#include "ui/admin_view_accessible.h"
 #include "ui/command_actions.h"
 #include "ui/config_name_dialog.h"
 #include "ui/host_text.h"
@@ -80,6 +81,7 @@ QMimeData* mime_of(const CServerNode& node) {
 }  // namespace
 
 CAdminView::CAdminView(workspace::CTreeController& tree, QWidget* parent) : QAbstractScrollArea(parent), tree_(tree) {
+    install_admin_view_accessibility();
     setObjectName(QStringLiteral("adminView"));
     setAccessibleName(QStringLiteral("Configuration files"));
     setFocusPolicy(Qt::StrongFocus);
@@ -90,6 +92,16 @@ CAdminView::CAdminView(workspace::CTreeController& tree, QWidget* parent) : QAbs
     viewport()->setPalette(pal);
     viewport()->setAutoFillBackground(true);
     viewport()->setAcceptDrops(true);
+    // Once another window or program replaces what this window put there, Paste is no longer this window's.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        if (own_clip_ == nullptr || QGuiApplication::clipboard()->mimeData() != own_clip_) {
+            own_clip_ = nullptr;
+            if (tree_.doc().clipboard.owner) {
+                tree_.doc().clipboard.owner = false;
+                emit changed();
+            }
+        }
+    });
     tree_.add_listener(this);
     relayout();
 }
@@ -416,7 +428,9 @@ void CAdminView::rename_file() {
 void CAdminView::put_on_clipboard() {
     const CServerNode* kept = tree_.kept();
     if (kept == nullptr) return;
-    QGuiApplication::clipboard()->setMimeData(mime_of(*kept));
+    QMimeData* mime = mime_of(*kept);
+    own_clip_ = mime;
+    QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 }  // namespace kestra::ui

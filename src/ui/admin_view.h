@@ -6,6 +6,7 @@
 #include "workspace/tree_layout.h"
 
 class QMenu;
+class QMimeData;
 
 namespace kestra::ui {
 
@@ -69,6 +70,8 @@ private:
     workspace::TreeLayout layout_;
     // The node a left press selected, while the button is held: leaving its box starts a drag.
     model::CServerNode* press_node_ = nullptr;
+    // What this window last put on the clipboard (the clipboard owns it).
+    const QMimeData* own_clip_ = nullptr;
 };
 
 }  // namespace kestra::ui

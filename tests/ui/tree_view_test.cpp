@@ -1,6 +1,7 @@
 // The tree and the configuration view of a connection window against the test host in this process: clicks, keys
 // and popups on the tree, the view's four modes, its buttons and Update Allowed, and the file commands with their
 // dialogs. The class logs in once; cases build on each other's tree in the order they are written.
+#include <QAccessible>
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <algorithm>
@@ -156,6 +157,23 @@ private slots:
         QVERIFY(view->isAncestorOf(QApplication::focusWidget()));
         window->handle_command(cmd::kPrevPane);
         QVERIFY(tree->hasFocus() || tree->isAncestorOf(QApplication::focusWidget()));
+    }
+
+    // A screen reader sees a tree whose items are the visible nodes, the selected one marked.
+    void theTreeIsAccessible() {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(tree);
+        QVERIFY(iface != nullptr);
+        QCOMPARE(iface->role(), QAccessible::Tree);
+        QCOMPARE(iface->childCount(), static_cast<int>(tree->layout().rows.size()));
+        QAccessibleInterface* root = iface->child(0);
+        QCOMPARE(root->text(QAccessible::Name), QStringLiteral("Kestra Configuration Files"));
+        QVERIFY(root->state().selected);
+        QAccessibleInterface* sales = iface->child(1);
+        QCOMPARE(sales->text(QAccessible::Name), QStringLiteral("SALES"));
+        QVERIFY(!sales->state().selected);
+        QVERIFY(sales->state().expanded);
+        QCOMPARE(iface->indexOfChild(sales), 1);
+        QCOMPARE(sales->parent(), iface);
     }
 
     void aClickOpensTheFileAndShowsItsTables() {
@@ -374,6 +392,14 @@ private slots:
         frame->run_command(cmd::kPaste);
         QVERIFY(node("*COPY ON PACK") != nullptr);
         QCOMPARE(node("*COPY ON PACK")->parent(), node("PAYROLL"));
+    }
+
+    void anotherProgramsClipboardEndsThisWindowsPaste() {
+        click(node("SALES-ARCHIVE"));
+        frame->run_command(cmd::kCopy);
+        QVERIFY(enabled(cmd::kPaste));
+        QGuiApplication::clipboard()->setText("01ELSEWHERE\r\n");
+        QVERIFY(!enabled(cmd::kPaste));
     }
 
     void cutTakesTheFileOutOfTheTree() {
