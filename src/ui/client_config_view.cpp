@@ -44,6 +44,32 @@ QIcon table_glyph(bool join) {
     return QIcon(pm);
 }
 
+// A mode button's four images, named after its caption with U (normal), F (under the mouse), D (down) and X
+// (disabled: the current mode).
+QIcon mode_images(const QString& caption, const QFont& font) {
+    const QFontMetrics fm(font);
+    const QSize size(fm.horizontalAdvance(caption) + 10, fm.height() + 6);
+    auto image = [&](QColor face, QColor text, bool sunken) {
+        QPixmap pm(size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QColor(96, 96, 96));
+        p.setBrush(face);
+        p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 3, 3);
+        p.setFont(font);
+        p.setPen(text);
+        p.drawText(QRect(QPoint(sunken ? 1 : 0, sunken ? 1 : 0), size), Qt::AlignCenter, caption);
+        return pm;
+    };
+    QIcon icon;
+    icon.addPixmap(image(QColor(236, 236, 236), Qt::black, false), QIcon::Normal, QIcon::Off);       // U
+    icon.addPixmap(image(QColor(214, 230, 250), Qt::black, false), QIcon::Active, QIcon::Off);       // F
+    icon.addPixmap(image(QColor(190, 200, 214), Qt::black, true), QIcon::Normal, QIcon::On);         // D
+    icon.addPixmap(image(QColor(200, 214, 236), QColor(40, 60, 120), false), QIcon::Disabled, QIcon::Off);  // X
+    return icon;
+}
+
 struct ModeButton {
     ViewMode mode;
     int id;
@@ -86,8 +112,19 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
     for (const ModeButton& m : kModeButtons) {
         auto* b = new QToolButton(this);
         set_control_id(b, m.id);
-        b->setText(QString::fromLatin1(m.caption));
-        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        const QString caption = QString::fromLatin1(m.caption);
+        b->setText(caption);
+        b->setAccessibleName(caption);
+        b->setToolTip(caption);
+        b->setAutoRaise(true);
+        QFont small = b->font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        const QIcon images = mode_images(caption, small);
+        b->setIcon(images);
+        b->setIconSize(images.availableSizes().value(0));
+        // The images keep their size; a pane too narrow for all four cuts the last.
+        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         const ViewMode mode = m.mode;
         connect(b, &QToolButton::clicked, this, [this, mode] { set_mode(mode); });
         modes->addWidget(b);
