@@ -42,7 +42,8 @@ DropEffect drop_effect(const CServerNode* dragged, const CServerNode* target, co
     const bool ours = dragged != nullptr && target_root.contains(dragged);
     if (ours && dragged->contains(target)) return DropEffect::none;
     if (!ours || ctrl) return DropEffect::copy;
-    if (alt_or_shift) return DropEffect::move;
+    // Alt or Shift asks for the move that a node of this tree gets anyway.
+    (void)alt_or_shift;
     return DropEffect::move;
 }
 
