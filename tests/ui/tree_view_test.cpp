@@ -284,6 +284,23 @@ private slots:
         QVERIFY(!doc().selected()->config.modified);
     }
 
+    // A file the host does not know: its refusal (not a link failure) offers to take it off the list.
+    void aFileTheHostRefusesIsOfferedForRemoval() {
+        CServerNode* ghost = doc().root().add_child("*GHOST ON PACK", 999);
+        tree->tree_changed();
+        hooks->boxes.clear();
+        hooks->answers = {app::MessageResult::Ok, app::MessageResult::No};
+        click(ghost);
+        QCOMPARE(hooks->boxes.size(), std::size_t{2});
+        QCOMPARE(hooks->boxes.back(), std::string("Remove *GHOST ON PACK from the list?"));
+        QCOMPARE(doc().selected(), nullptr);
+        QCOMPARE(view->list()->count(), 0);
+        QVERIFY(frame->findChild<QLabel*>("ctl_101")->text().isEmpty());
+        doc().root().take_child(ghost);
+        tree->tree_changed();
+        click(node("SALES"));
+    }
+
     void keysMoveTheSelection() {
         tree->setFocus();
         QTest::keyClick(tree, Qt::Key_Home);
