@@ -14,6 +14,7 @@
 #include "configsvc/table_requests.h"
 #include "hostlink/host_session.h"
 #include "model/config_field.h"
+#include "workspace/view_lines.h"
 
 namespace kestra::cli {
 
@@ -34,64 +35,8 @@ constexpr std::size_t kMaxProgramName = 16;  // the dialog refuses 17 or more
 
 // --- wording of the configuration view ---
 
-// Day of the week, Sunday = 0, for pictures that name it.
-int weekday_of(int day, int month, int year) {
-    static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    if (month < 1 || month > 12) return 0;
-    if (month < 3) year -= 1;
-    const int w = (year + year / 4 - year / 100 + year / 400 + offsets[month - 1] + day) % 7;
-    return w < 0 ? w + 7 : w;
-}
-
-std::vector<std::string> global_lines(const CGlobalOptions& g) {
-    std::vector<std::string> lines;
-    static const char* const program_security[] = {"No Program Security", "Update Program Security",
-                                                   "Inquiry Program Security"};
-    lines.push_back(g.program_security >= 0 && g.program_security <= 2
-                        ? program_security[g.program_security]
-                        : "Program Security " + std::to_string(g.program_security));
-    lines.push_back("No Sec Admin");
-    lines.push_back(g.usercode.empty() ? "Usercode = <default>" : "Usercode =" + g.usercode.str());
-    if (g.priority == 0) {
-        lines.push_back("Priority = <default>");
-    } else {
-        char text[32];
-        std::snprintf(text, sizeof text, "Priority = %2d", g.priority);
-        lines.push_back(text);
-    }
-    lines.push_back(g.translation.empty() ? "No Translation" : "Using: " + g.translation.str());
-    static const char* const types[] = {"SECURITYTYPE: PRIVATE", "SECURITYTYPE: PUBLIC", "SECURITYTYPE: GUARDED"};
-    lines.push_back(g.security_type >= 0 && g.security_type <= 2 ? types[g.security_type]
-                                                                 : "SECURITYTYPE: " + std::to_string(g.security_type));
-    static const char* const uses[] = {"SECURITYUSE: SECURED", "SECURITYUSE: IN", "SECURITYUSE: OUT",
-                                       "SECURITYUSE: IO"};
-    lines.push_back(g.security_use >= 0 && g.security_use <= 3 ? uses[g.security_use]
-                                                               : "SECURITYUSE: " + std::to_string(g.security_use));
-    lines.push_back("Date Base:" + app::format_date(g.date_base_day, g.date_base_month,
-                                                    weekday_of(g.date_base_day, g.date_base_month, g.date_base_year),
-                                                    g.date_base_year, false));
-    lines.push_back(g.library_kind ? "Using Database Libraries" : "Using Dataset Libraries");
-    lines.push_back(g.unique_indices ? "Ignore Unique Indices" : "Return Unique Indices");
-    if (!g.app_name.empty()) lines.push_back("AppName =" + g.app_name.str());
-    lines.push_back(g.hide_fields ? "Hide Fields" : "Show Fields");
-    return lines;
-}
-
-std::vector<std::string> limit_lines(const CConfigLimits& l) {
-    std::vector<std::string> lines;
-    lines.push_back(l.where_required ? "Where Req'ed" : "No Where Req'ed");
-    lines.push_back(l.linear_selects ? "Linear Selects OK" : "No Linear Selects");
-    lines.push_back(l.linear_joins ? "Linear Joins OK" : "No Linear Joins");
-    char text[64];
-    if (l.row_limit_kind == model::RowLimitKind::silent_eof)
-        std::snprintf(text, sizeof text, "Silent EOF @ %d Rows", l.row_count);
-    else if (l.row_limit_kind == model::RowLimitKind::error_message)
-        std::snprintf(text, sizeof text, "Error Msg @ %d Rows", l.row_count);
-    else
-        std::snprintf(text, sizeof text, "No Row Limit");
-    lines.push_back(text);
-    return lines;
-}
+using workspace::global_lines;
+using workspace::limit_lines;
 
 void print_lines(CliContext& ctx, const std::vector<std::string>& lines, const char* indent = "") {
     for (const auto& line : lines) ctx.out << indent << shown(line) << "\n";

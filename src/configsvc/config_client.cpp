@@ -22,6 +22,7 @@ void CConfigClient::refuse(const char* failure) { session_.post_error(hostlink::
 std::int16_t CConfigClient::request(std::uint16_t code, BodyWriter& body, Upper upper, const char* failure,
                                     ReplyReader& reply, const char* receive_error) {
     done();
+    last_refused_ = false;
     if (!body.ok() || session_.body() == nullptr || body.length() > session_.data_limit()) {
         refuse(failure);
         return hostlink::kError;
@@ -49,6 +50,7 @@ std::int16_t CConfigClient::request(std::uint16_t code, BodyWriter& body, Upper 
     reply.skip(1);
     const std::int16_t status = hostlink::CHostSession::map_host_status(digit);
     if (status != hostlink::kSuccess) {
+        last_refused_ = true;
         const std::size_t queued = session_.diagnostics().size();
         session_.load_host_errors(reply.rest().data(), reply.remaining());
         if (status < 0 && session_.diagnostics().size() == queued) refuse(failure);

@@ -53,10 +53,16 @@ public:
     // Posts index 3 with the failure message: for checks made before anything is sent.
     void refuse(const char* failure);
 
+    // Whether the last request's failure was the host's answer (a status digit other than success) rather than
+    // a failure to send, to receive or to build the body. Windows treat a refusal as final and a link failure as
+    // something that may pass.
+    bool last_refused() const { return last_refused_; }
+
 private:
     hostlink::CHostSession& session_;
     bool reply_current_ = false;
     bool waiting_ = false;
+    bool last_refused_ = false;
 };
 
 // Reads a list reply that may run over several messages: after the count, whole entries; when entries are still

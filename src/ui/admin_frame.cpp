@@ -6,6 +6,8 @@
 #include <QSplitter>
 
 #include "ui/archive_commands.h"
+#include "ui/admin_view.h"
+#include "ui/client_config_view.h"
 #include "ui/host_text.h"
 #include "ui/report_commands.h"
 #include "ui/toolbar_icons.h"
@@ -36,7 +38,8 @@ QWidget* empty_pane(const QString& name) {
 }  // namespace
 
 CAdminFrame::CAdminFrame(std::unique_ptr<workspace::CAdminDoc> doc, std::string ini_path, QWidget* parent)
-    : QMdiSubWindow(parent), doc_(std::move(doc)), ini_path_(std::move(ini_path)), splitter_(new QSplitter(this)) {
+    : QMdiSubWindow(parent), doc_(std::move(doc)), tree_(std::make_unique<workspace::CTreeController>(*doc_)),
+      ini_path_(std::move(ini_path)), splitter_(new QSplitter(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frame_connection"));
     setWindowTitle(from_host(doc_->title()));
@@ -48,13 +51,24 @@ CAdminFrame::CAdminFrame(std::unique_ptr<workspace::CAdminDoc> doc, std::string 
     splitter_->setSizes({kPaneSize, kPaneSize});
     setWidget(splitter_);
     setWindowIcon(toolbar_icon(cmd::kNewConnection));
+    tree_view_ = new CAdminView(*tree_);
+    config_view_ = new CClientConfigView(*tree_);
+    set_panes(tree_view_, config_view_);
+    connect(tree_view_, &CAdminView::changed, this, &CAdminFrame::commands_changed);
+    connect(config_view_, &CClientConfigView::changed, this, &CAdminFrame::commands_changed);
     adjustSize();
     // The report's page file lives as long as the window. Should it fail here, the report commands try again and
     // say why.
     doc_->print.page_file.create();
+    // The window opens on the host's list of files with the root selected.
+    if (doc_->session().logged_in()) tree_->load_tree();
 }
 
-CAdminFrame::~CAdminFrame() = default;
+CAdminFrame::~CAdminFrame() {
+    // The views go with the splitter after this; they must not hear from the tree again.
+    tree_->remove_listener(tree_view_);
+    tree_->remove_listener(config_view_);
+}
 
 void CAdminFrame::set_panes(QWidget* tree, QWidget* view) {
     const QList<int> sizes = splitter_->sizes();
@@ -127,8 +141,9 @@ bool CAdminFrame::handle_command(int id) {
         default:
             break;
     }
-    // The connection's other commands are answered by the tree and file views as they land.
-    return false;
+    const bool handled = tree_view_->handle_command(id) || config_view_->handle_command(id);
+    if (handled) emit commands_changed();
+    return handled;
 }
 
 void CAdminFrame::focus_pane(int step) {
@@ -141,6 +156,8 @@ void CAdminFrame::focus_pane(int step) {
 }
 
 void CAdminFrame::closeEvent(QCloseEvent* event) {
+    // A modified file is saved or let go first (Yes or No: the window closes either way).
+    if (!doc_->closed()) tree_->leave(true);
     save_placement();
     // The logout's diagnostics, if any, are shown; the window closes either way.
     if (doc_->close() != 0) doc_->session().show_errors();

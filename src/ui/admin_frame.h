@@ -5,10 +5,14 @@
 #include <memory>
 
 #include "workspace/admin_doc.h"
+#include "workspace/tree_controller.h"
 
 class QSplitter;
 
 namespace kestra::ui {
+
+class CAdminView;
+class CClientConfigView;
 
 // The window of one connection: its document, and a splitter of two panes, the tree on the left and the view of
 // the selected file on the right. It answers the connection's commands. Closing it saves its placement under the
@@ -24,6 +28,9 @@ class CAdminFrame : public QMdiSubWindow {
     ~CAdminFrame() override;
 
     workspace::CAdminDoc& doc() { return *doc_; }
+    workspace::CTreeController& tree() { return *tree_; }
+    CAdminView* tree_view() const { return tree_view_; }
+    CClientConfigView* config_view() const { return config_view_; }
     QSplitter* splitter() const { return splitter_; }
     // Puts the tree and the file view into the panes (each replaces what was there).
     void set_panes(QWidget* tree, QWidget* view);
@@ -49,6 +56,9 @@ class CAdminFrame : public QMdiSubWindow {
     void focus_pane(int step);
 
     std::unique_ptr<workspace::CAdminDoc> doc_;
+    std::unique_ptr<workspace::CTreeController> tree_;
+    CAdminView* tree_view_ = nullptr;
+    CClientConfigView* config_view_ = nullptr;
     std::string ini_path_;
     QSplitter* splitter_;
     // The geometry it has when neither maximised nor minimised, which is what a placement saves.

@@ -18,7 +18,7 @@ TEST(OptionsE2e, GlobalOptionsShowInTheViewsWordingAndChangeThroughSetGlobal) {
     EXPECT_EQ(g.status, 0) << g.err;
     EXPECT_EQ(g.out,
               "No Program Security\nNo Sec Admin\nUsercode =PAY\nPriority = <default>\nNo Translation\n"
-              "SECURITYTYPE: PRIVATE\nSECURITYUSE: IN\nDate Base:0/0/00\nUsing Dataset Libraries\n"
+              "SECURITYTYPE: PRIVATE\nSECURITYUSE: IN\nDate Base:0/0/0\nUsing Dataset Libraries\n"
               "Return Unique Indices\nHide Fields\n");
 
     auto set = e2e.kestra({"set-global", "(PAY)PAYROLL ON PAYPACK", "--usercode", "<default>", "--priority", "7", "--date-base",

@@ -215,11 +215,11 @@ TEST(ReportE2e, PdfReadsBackAsTheTextReportPageByPage) {
     E2eHost e2e;
     TempDir dir;
     const std::string pdf_path = dir.file("sales.pdf");
-    auto pdf = e2e.kestra({"report", "SALES", "--detail", "--fields", "--format", "pdf", "--output", pdf_path});
+    auto pdf = e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--detail", "--fields", "--format", "pdf", "--output", pdf_path});
     ASSERT_EQ(pdf.status, 0) << pdf.err;
     EXPECT_EQ(pdf.out, "");
     // An A4 page holds 56 lines: the same pages as text at 56 lines per page.
-    auto text = e2e.kestra({"report", "SALES", "--detail", "--fields", "--lines-per-page", "56"});
+    auto text = e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--detail", "--fields", "--lines-per-page", "56"});
     ASSERT_EQ(text.status, 0) << text.err;
 
     auto extracted = run_process(on_path("pdftotext"), {"-layout", pdf_path, "-"});
@@ -234,14 +234,14 @@ TEST(ReportE2e, PdfReadsBackAsTheTextReportPageByPage) {
     EXPECT_NE(fonts.out.find("\nCourier-Bold "), std::string::npos) << fonts.out;
 
     // Standard output gets the same bytes; Letter pages hold 52 lines.
-    auto letter = e2e.kestra({"report", "SALES", "--detail", "--fields", "--format", "pdf", "--page", "letter"});
+    auto letter = e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--detail", "--fields", "--format", "pdf", "--page", "letter"});
     ASSERT_EQ(letter.status, 0) << letter.err;
     EXPECT_EQ(letter.out.rfind("%PDF-1.4\n", 0), 0u);
     EXPECT_NE(letter.out, TempDir::read(pdf_path));
     const std::string letter_path = dir.write("letter.pdf", letter.out);
     auto letter_text = run_process(on_path("pdftotext"), {"-layout", letter_path, "-"});
     ASSERT_EQ(letter_text.status, 0) << letter_text.err;
-    auto text52 = e2e.kestra({"report", "SALES", "--detail", "--fields", "--lines-per-page", "52"});
+    auto text52 = e2e.kestra({"report", "(PROD)SALES ON DBPACK", "--detail", "--fields", "--lines-per-page", "52"});
     ASSERT_EQ(text52.status, 0) << text52.err;
     EXPECT_EQ(readable_pages(letter_text.out), readable_pages(text52.out));
 }
