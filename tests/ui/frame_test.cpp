@@ -383,6 +383,19 @@ class FrameTest : public QObject {
         main.show_with_placement();
         QVERIFY(main.isMaximized());
     }
+
+    // A main window torn down with a connection window still open (the program's exit path when the event loop
+    // ends first) logs the connection out and never calls back into the half-destroyed main window.
+    void mainWindowDestroyedWithAConnectionOpen() {
+        const std::size_t logouts = host->requests().count(0, 3);
+        {
+            ui::CMainFrame main(host->ini());
+            main.show();
+            seams->next_dialog([](QDialog& d) { return log_in(d, "ADMIN", "SECRET"); });
+            QVERIFY(main.new_connection() != nullptr);
+        }
+        QTRY_COMPARE(host->requests().count(0, 3), logouts + 1);
+    }
 };
 
 KESTRA_QTEST_MAIN(FrameTest)
