@@ -99,20 +99,9 @@ inline std::string_view field_kind_word(std::int32_t kind) {
     }
 }
 
-// Typing limits of the texts a document may set; the host's own texts may be longer and are kept whole.
 namespace doc_limits {
-inline constexpr std::size_t kTableName = 29;
-inline constexpr std::size_t kFieldName = 29;
-inline constexpr std::size_t kBaseField = 31;
-inline constexpr std::size_t kExpression = 255;
-inline constexpr std::size_t kWhere = 255;
-inline constexpr std::size_t kDatabase = 17;
-inline constexpr std::size_t kSet = 17;
-inline constexpr std::size_t kUsercode = 17;
-inline constexpr std::size_t kAppName = 19;
-inline constexpr std::size_t kTranslation = 19;
-inline constexpr std::size_t kGuardfile = 255;
-inline constexpr std::size_t kProgram = 19;
+// A document holds what the host holds: texts bounded only by the wire. What a person may type binds a new or
+// changed text, and the planner checks that.
 inline constexpr std::size_t kWire = 999;  // what a 3-digit length prefix carries
 }  // namespace doc_limits
 

@@ -224,12 +224,12 @@ void read_global(Reader& r, const json& j, const std::string& path, model::CGlob
     r.flag(j, path, keys::kHideFields, g.hide_fields);
     r.integer(j, path, keys::kSecurityType, g.security_type, 0, 2);
     r.integer(j, path, keys::kSecurityUse, g.security_use, 0, 3);
-    r.text(j, path, keys::kGuardfile, g.guardfile, doc_limits::kGuardfile);
+    r.text(j, path, keys::kGuardfile, g.guardfile, doc_limits::kWire);
     r.integer(j, path, keys::kProgramSecurity, g.program_security, 0, 2);
-    r.text(j, path, keys::kUsercode, g.usercode, doc_limits::kUsercode);
-    r.text(j, path, keys::kAppName, g.app_name, doc_limits::kAppName);
+    r.text(j, path, keys::kUsercode, g.usercode, doc_limits::kWire);
+    r.text(j, path, keys::kAppName, g.app_name, doc_limits::kWire);
     r.integer(j, path, keys::kPriority, g.priority, 0, 99);
-    r.text(j, path, keys::kTranslation, g.translation, doc_limits::kTranslation);
+    r.text(j, path, keys::kTranslation, g.translation, doc_limits::kWire);
 }
 
 void read_field(Reader& r, const json& j, const std::string& path, CConfigField& f) {
@@ -275,8 +275,8 @@ void read_field(Reader& r, const json& j, const std::string& path, CConfigField&
                                                                     : "other") +
                                            " field");
 
-    r.text(j, path, keys::kName, f.name, doc_limits::kFieldName, !host);
-    r.text(j, path, keys::kHostName, f.host_name, doc_limits::kFieldName, host);
+    r.text(j, path, keys::kName, f.name, doc_limits::kWire, !host);
+    r.text(j, path, keys::kHostName, f.host_name, doc_limits::kWire, host);
     if (host && f.host_name.empty() && Reader::find(j, keys::kHostName) != nullptr)
         r.fail(at(path, keys::kHostName), "empty");
     // A host field whose name is left out is called by its host name, as the field list does.
@@ -296,8 +296,8 @@ void read_field(Reader& r, const json& j, const std::string& path, CConfigField&
     r.integer(j, path, keys::kOffsetValue, f.offset_value, 0, 9999);
     r.flag(j, path, keys::kOffsetInCharacters, f.offset_in_characters);
     r.flag(j, path, keys::kOffsetFromStart, f.offset_from_start);
-    r.text(j, path, keys::kBaseField, f.base_field, doc_limits::kBaseField);
-    r.text(j, path, keys::kExpression, f.expression, doc_limits::kExpression, calculated);
+    r.text(j, path, keys::kBaseField, f.base_field, doc_limits::kWire);
+    r.text(j, path, keys::kExpression, f.expression, doc_limits::kWire, calculated);
 }
 
 void read_set(Reader& r, const json& j, const std::string& path, CTableSet& s) {
@@ -322,7 +322,7 @@ void read_set(Reader& r, const json& j, const std::string& path, CTableSet& s) {
 
 void read_member(Reader& r, const json& j, const std::string& path, CJoinMember& m) {
     if (!r.object(j, path, {keys::kSubTable, keys::kSet, keys::kJoinKind, keys::kWhere, keys::kJoinFields})) return;
-    r.text(j, path, keys::kSubTable, m.sub_table, doc_limits::kTableName, true);
+    r.text(j, path, keys::kSubTable, m.sub_table, doc_limits::kWire, true);
     r.text(j, path, keys::kSet, m.set, doc_limits::kWire);
     r.integer(j, path, keys::kJoinKind, m.join_kind, 0, 9);
     r.text(j, path, keys::kWhere, m.where_condition, doc_limits::kWire);
@@ -333,7 +333,7 @@ void read_member(Reader& r, const json& j, const std::string& path, CJoinMember&
         const std::string here = at(at(path, keys::kJoinFields), i);
         if (!r.object(f, here, {keys::kField, keys::kKind, keys::kMember, keys::kValue})) continue;
         auto field = std::make_unique<CJoinField>();
-        r.text(f, here, keys::kField, field->field, doc_limits::kFieldName, true);
+        r.text(f, here, keys::kField, field->field, doc_limits::kWire, true);
         // An unbound condition (-1) ends a member's list on the wire; a document lists bound ones only.
         r.integer(f, here, keys::kKind, field->kind, 0, 2, true);
         if (field->kind == model::JoinFieldKind::field)
@@ -361,7 +361,7 @@ void read_table(Reader& r, const json& j, const std::string& path, CConfigTable&
                   keys::kDatabase, keys::kDataset, keys::kSet, keys::kDescriptionFile, keys::kWhere, keys::kSets,
                   keys::kFields});
     }
-    r.text(j, path, keys::kName, t.name, doc_limits::kTableName, true);
+    r.text(j, path, keys::kName, t.name, doc_limits::kWire, true);
     if (t.name.empty() && Reader::find(j, keys::kName) != nullptr) r.fail(at(path, keys::kName), "empty");
     r.integer(j, path, keys::kNumber, t.table_number, 0, 9999);
     r.integer(j, path, keys::kOption, t.table_option, 0, 99999);
@@ -386,12 +386,12 @@ void read_table(Reader& r, const json& j, const std::string& path, CConfigTable&
             }
         return;
     }
-    r.text(j, path, keys::kDatabase, t.database, doc_limits::kDatabase);
+    r.text(j, path, keys::kDatabase, t.database, doc_limits::kWire);
     r.text(j, path, keys::kDataset, t.dataset, doc_limits::kWire);
-    r.text(j, path, keys::kSet, t.set, doc_limits::kSet);
+    r.text(j, path, keys::kSet, t.set, doc_limits::kWire);
     t.over_a_set = !t.set.empty();
     r.text(j, path, keys::kDescriptionFile, t.description_file, doc_limits::kWire);
-    r.text(j, path, keys::kWhere, t.where_condition, doc_limits::kWhere);
+    r.text(j, path, keys::kWhere, t.where_condition, doc_limits::kWire);
     if (const json* list = r.array(j, path, keys::kSets, kMaxDocumentEntries)) {
         for (std::size_t i = 0; i < list->size() && !r.full(); ++i) {
             auto s = std::make_unique<CTableSet>();
@@ -417,7 +417,7 @@ void read_table(Reader& r, const json& j, const std::string& path, CConfigTable&
 
 void read_application(Reader& r, const json& j, const std::string& path, CPcApplication& app) {
     if (!r.object(j, path, {keys::kProgram, keys::kNumber, keys::kUpdateAllowed, keys::kLimits, keys::kTables})) return;
-    r.text(j, path, keys::kProgram, app.program_name, doc_limits::kProgram, true);
+    r.text(j, path, keys::kProgram, app.program_name, doc_limits::kWire, true);
     if (app.program_name.empty() && Reader::find(j, keys::kProgram) != nullptr)
         r.fail(at(path, keys::kProgram), "empty");
     r.integer(j, path, keys::kNumber, app.app_number, 0, 999);
@@ -435,7 +435,7 @@ void read_application(Reader& r, const json& j, const std::string& path, CPcAppl
         const std::string here = at(at(path, keys::kTables), i);
         if (!r.object(e, here, {keys::kName, keys::kNumber, keys::kUpdateAllowed})) continue;
         auto t = std::make_unique<CConfigTable>();
-        r.text(e, here, keys::kName, t->name, doc_limits::kTableName, true);
+        r.text(e, here, keys::kName, t->name, doc_limits::kWire, true);
         if (t->name.empty() && Reader::find(e, keys::kName) != nullptr) r.fail(at(here, keys::kName), "empty");
         r.integer(e, here, keys::kNumber, t->table_number, 0, 9999);
         r.flag(e, here, keys::kUpdateAllowed, t->update_allowed);

@@ -10,6 +10,7 @@
 #include "expr/search_conditions.h"
 #include "model/data_type_catalogue.h"
 #include "model/date_formats.h"
+#include "model/text_limits.h"
 
 namespace kestra::configsvc {
 
@@ -285,6 +286,14 @@ class Planner {
   private:
     void refuse(const std::string& what, const std::string& why) { plan_.refusals.push_back(what + ": " + why); }
 
+    // A text the host already holds goes back whole whatever its length; a new or changed one is held to what a
+    // person may type, as the windows and the command line hold it.
+    void typed(const std::string& what, const char* key, std::string_view before, std::string_view after,
+               std::size_t max) {
+        if (after != before && after.size() > max)
+            refuse(what, std::string(key) + " longer than " + std::to_string(max) + " characters");
+    }
+
     std::vector<std::string> member_lines(const CConfigTable& t) {
         std::vector<std::string> lines;
         for (std::size_t i = 0; i < t.members.size(); ++i) {
@@ -354,6 +363,7 @@ class Planner {
             refuse(what, "a DMSII table cannot be added from a document; add it from the catalogue with add-tables");
             return;
         }
+        typed(what, "name", "", desired.name.view(), model::kTableNameMax);
         TablePlan t;
         t.desired = &desired;
         t.members = !desired.members.empty();
@@ -379,6 +389,7 @@ class Planner {
                                       : "a plain table cannot become a join table");
             return t;
         }
+        typed(what, "name", a.name.view(), b.name.view(), model::kTableNameMax);
         Changes header("");
         if (a.join_table) {
             // A join's name goes with its own header request.
@@ -406,6 +417,7 @@ class Planner {
                    "its database, dataset, set, sets and description file come from the catalogue and cannot "
                    "be changed");
         t.where = a.where_condition.view() != b.where_condition.view();
+        typed(what, "where", a.where_condition.view(), b.where_condition.view(), model::kWhereConditionMax);
         compare_fields(t, a, b);
         return t;
     }
@@ -424,6 +436,9 @@ class Planner {
                     refuse(what, problem);
                     continue;
                 }
+                const std::size_t before = plan_.refusals.size();
+                field_texts(what, nullptr, f);
+                if (plan_.refusals.size() != before) continue;
                 t.additions.push_back(&f);
                 add_lines_[&a].push_back(
                     "add " + std::string(f.field_kind == FieldKind::calculated ? "calculated" : "user-defined") +
@@ -453,6 +468,7 @@ class Planner {
             refuse(what, "a field cannot change its kind");
             return;
         }
+        field_texts(what, &a, b);
         Changes c("field " + field_label(a) + ": ");
         const bool rename = c.text("name", a.name, b.name);
         c.boolean("update_allowed", a.update_allowed, b.update_allowed);
@@ -505,10 +521,22 @@ class Planner {
         }
     }
 
+    void field_texts(const std::string& what, const CConfigField* a, const CConfigField& b) {
+        typed(what, "name", a != nullptr ? a->name.view() : "", b.name.view(), model::kFieldNameMax);
+        typed(what, "expression", a != nullptr ? a->expression.view() : "", b.expression.view(),
+              model::kExpressionMax);
+        typed(what, "base_field", a != nullptr ? a->base_field.view() : "", b.base_field.view(),
+              model::kBaseFieldMax);
+    }
+
     void global() {
         Changes g("");
         const model::CGlobalOptions& a = current_.global_options;
         const model::CGlobalOptions& b = desired_.global_options;
+        typed("global", "guardfile", a.guardfile.view(), b.guardfile.view(), model::kGuardfileMax);
+        typed("global", "usercode", a.usercode.view(), b.usercode.view(), model::kUsercodeMax);
+        typed("global", "app_name", a.app_name.view(), b.app_name.view(), model::kAppNameMax);
+        typed("global", "translation", a.translation.view(), b.translation.view(), model::kTranslationMax);
         g.text("description", current_.description, desired_.description);
         g.number("date_base_month", a.date_base_month, b.date_base_month);
         g.number("date_base_day", a.date_base_day, b.date_base_day);
@@ -557,6 +585,9 @@ class Planner {
                     if (application_table_name(desired_, *entry).empty())
                         refuse("application " + m.b->program_name.str(),
                                "table number " + num(entry->table_number) + " is not a table of the document");
+            if (m.b != nullptr)
+                typed("application " + m.b->program_name.str(), "program",
+                      m.a != nullptr ? m.a->program_name.view() : "", m.b->program_name.view(), model::kProgramNameMax);
             if (m.a == nullptr) {
                 plan_.application_additions.push_back(m.b);
                 additions.changes.push_back("add application " + m.b->program_name.str());

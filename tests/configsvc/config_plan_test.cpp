@@ -69,6 +69,32 @@ TEST_F(ConfigPlanTest, ARenamedFieldIsOneChangeRequest) {
     EXPECT_EQ(p.requests[0].changes, std::vector<std::string>{"field OPENED: name: \"OPENED\" -> \"OPENED_ON\""});
 }
 
+// What the host holds goes back whole whatever its length; only a new or changed text is held to what may be typed.
+TEST_F(ConfigPlanTest, LongHostTextsPassUnchangedWhileChangedOnesAreHeldToTheirLimits) {
+    const std::string long_alias(41, 'A');
+    host.file.find_table("CUSTOMER")->find_field("OPENED")->name.assign(long_alias);
+    field("CUSTOMER", "OPENED").name.assign(long_alias);
+    host.file.global_options.usercode.assign(std::string(20, 'U'));
+    doc.file.global_options.usercode.assign(std::string(20, 'U'));
+    ConfigPlan p = plan();
+    EXPECT_TRUE(p.empty()) << all(p);
+    EXPECT_TRUE(p.refusals.empty()) << all(p);
+
+    field("CUSTOMER", long_alias.c_str()).name.assign(std::string(30, 'N'));
+    doc.file.global_options.usercode.assign(std::string(18, 'V'));
+    table("ORDERS").where_condition.assign(std::string(256, 'W'));
+    p = plan();
+    EXPECT_TRUE(refused(p, "name longer than 29 characters")) << all(p);
+    EXPECT_TRUE(refused(p, "global: usercode longer than 17 characters")) << all(p);
+    EXPECT_TRUE(refused(p, "table ORDERS: where longer than 255 characters")) << all(p);
+
+    field("CUSTOMER", std::string(30, 'N').c_str()).name.assign(std::string(29, 'N'));
+    doc.file.global_options.usercode.assign(std::string(17, 'V'));
+    table("ORDERS").where_condition.assign(std::string(255, 'W'));
+    p = plan();
+    EXPECT_TRUE(p.refusals.empty()) << all(p);
+}
+
 TEST_F(ConfigPlanTest, AHiddenFieldIsOneMarkRequest) {
     field("ORDERS", "ORD-CUST").visible = false;
     ConfigPlan p = plan();
