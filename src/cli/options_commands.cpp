@@ -3,12 +3,14 @@
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <string_view>
 
 #include "app/date_format.h"
 #include "cli/arg_parser.h"
 #include "cli/cli_output.h"
 #include "cli/config_file_arg.h"
 #include "cli/host_command.h"
+#include "configsvc/config_file_names.h"
 #include "configsvc/options_requests.h"
 #include "configsvc/pending_unload_list.h"
 #include "configsvc/table_requests.h"
@@ -31,7 +33,6 @@ constexpr std::size_t kMaxAppNameOption = 17;  // the dialog's control, shorter 
 constexpr std::size_t kMaxTranslation = model::kTranslationMax;
 constexpr std::size_t kMaxGuardfile = model::kGuardfileMax;
 constexpr std::size_t kMaxDescription = 999;
-constexpr std::size_t kMaxProgramName = 16;  // the dialog refuses 17 or more
 
 // --- wording of the configuration view ---
 
@@ -137,15 +138,10 @@ CPcApplication* resolve_app(CliContext& ctx, CConfigFile& file, const std::strin
     return nullptr;
 }
 
-// The checks of the Application dialog; empty when the name passes. `current` is the name the dialog opened with.
-std::string check_program_name(const CConfigFile& file, const std::string& name, const std::string& current) {
-    if (name.empty()) return "**You must enter a program name**";
-    // As for every host text, the name the entry came with passes unchanged whatever its length.
-    if (name != current && name.size() > kMaxProgramName) return "**Program name is too long**";
-    if (name != current)
-        for (const auto& app : file.applications)
-            if (equal_ignoring_case(app->program_name.view(), name)) return "**Duplicate Program Name**";
-    return {};
+// The name checks of the Application dialog; empty when the name passes. `current` is the application's name.
+std::string check_program_name(const CConfigFile& file, std::string name, std::string_view current) {
+    const char* problem = configsvc::check_program_name(name, file, current);
+    return problem != nullptr ? problem : std::string();
 }
 
 // --tables TABLE[:u],...: each accessible table with its own update-allowed flag, ":u" only for a table whose
@@ -602,8 +598,8 @@ int run_set_app(CliContext& ctx, std::span<const std::string> args) {
     if (rest.size() != 2) return usage(ctx, "set-app: give FILE and APP");
     if (!check_app_edits(ctx, edits)) return kExitUsage;
     if (new_name) {
-        if (const std::string problem = check_program_name(CConfigFile(), upper(trim(*new_name)), {}); !problem.empty())
-            return usage(ctx, problem);
+        // Its length counts only once the current name is known: an unchanged long name goes back as it came.
+        if (trim(*new_name).empty()) return usage(ctx, configsvc::kProgramNameMissing);
     }
     return with_host(ctx, [&](hostlink::CHostSession& session) {
         return with_open_file(ctx, session, rest[0], !no_save,
