@@ -24,6 +24,10 @@
 #include "ui/main_frame.h"
 #include "ui/object_names.h"
 #include "ui/settings_dialogs.h"
+#include "app/admin_app.h"
+#include "platform/profile_file.h"
+#include "workspace/command_ids.h"
+#include <QPlainTextEdit>
 #include "workspace/admin_doc.h"
 
 using namespace kestra;
@@ -251,6 +255,71 @@ private slots:
         QVERIFY(payroll->config.limits == before);
     }
 
+    void optionsSetTheSessionsDefaultsAndSendThem() {
+        host->requests().clear();
+        hostlink::CDefaultOptions& options = window->doc().session().default_options();
+        const bool groups = options.return_groups;
+        const bool update = options.update_allowed;
+        seams->next_dialog([&](QDialog& d) {
+            if (d.objectName() == "dlg_1005") {
+                ui::find_control<QCheckBox>(&d, 1041)->setChecked(!groups);
+                ui::find_control<QCheckBox>(&d, 1039)->setChecked(!update);
+            }
+            press_ok(d);
+            return d.result();
+        });
+        frame->run_command(workspace::cmd::kDefaultOptions);
+        QCOMPARE(options.return_groups, !groups);
+        QCOMPARE(options.update_allowed, !update);
+        QCOMPARE(codes(), std::vector<int>{9});
+        // What the host now holds comes back on a fresh read.
+        options.return_groups = groups;
+        QCOMPARE(options.get(window->doc().session()), 0);
+        QCOMPARE(options.return_groups, !groups);
+    }
+
+    void enterInEnvironmentCommandSendsAndKeepsTheWindow() {
+        host->requests().clear();
+        QStringList responses;
+        bool open_after = false;
+        bool cleared = false;
+        seams->next_dialog([&](QDialog& d) {
+            auto* command = ui::find_control<QLineEdit>(&d, 1167);
+            auto* response = ui::find_control<QPlainTextEdit>(&d, 1169);
+            cleared = command->text().isEmpty() && response->isReadOnly();
+            QTest::keyClicks(command, "mx");
+            QTest::keyClick(command, Qt::Key_Return);
+            responses << response->toPlainText();
+            open_after = d.isVisible() && command->selectedText() == "mx";
+            QTest::mouseClick(ui::find_control<QPushButton>(&d, ui::kCancelId), Qt::LeftButton);
+            return d.result();
+        });
+        frame->run_command(workspace::cmd::kEnvironmentCommand);
+        QVERIFY(cleared);
+        QVERIFY(open_after);
+        QCOMPARE(codes(), std::vector<int>{42});
+        QCOMPARE(responses.size(), 1);
+        QVERIFY(!responses.front().isEmpty());
+        QVERIFY(responses.front() != "*** Error ***");
+    }
+
+    void preferencesActAtOnce() {
+        app::CAdminApp& a = app::admin_app();
+        const int sort = a.sort_datasets;
+        const int confirm = a.confirm_config_delete;
+        seams->next_dialog([&](QDialog& d) {
+            if (d.objectName() == "dlg_128") {
+                ui::find_control<QCheckBox>(&d, 1193)->setChecked(sort == 0);
+                ui::find_control<QCheckBox>(&d, 1165)->setChecked(confirm == 0);
+            }
+            press_ok(d);
+            return d.result();
+        });
+        frame->run_command(workspace::cmd::kPreferences);
+        QCOMPARE(a.sort_datasets, sort == 0 ? 1 : 0);
+        QCOMPARE(a.confirm_config_delete, confirm == 0 ? 1 : 0);
+    }
+
     void globalSettingsLooksRight() {
         mode(1011);
         seams->next_dialog([](QDialog& d) {
@@ -261,6 +330,13 @@ private slots:
             return d.result();
         });
         edit();
+    }
+
+    // Preferences reach kestra.ini when the main window closes.
+    void preferencesAreWrittenAtClose() {
+        const int sort = app::admin_app().sort_datasets;
+        frame->close();
+        QCOMPARE(platform::get_private_profile_int("admin", "sort datasets", -1, app::admin_app().settings_path()), sort);
     }
 };
 
