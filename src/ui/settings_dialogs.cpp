@@ -15,10 +15,12 @@
 #include <QRegularExpressionValidator>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "app/ui_hooks.h"
 #include "configsvc/options_requests.h"
 #include "model/text_limits.h"
+#include "ui/application_dialog.h"
 #include "ui/host_text.h"
 #include "ui/object_names.h"
 #include "ui/ui_seams.h"
@@ -308,14 +310,49 @@ void CLimitsDlg::accept() {
 
 // --- the view's Edit ---
 
-void CSettingsEntryDialogs::new_entry(CClientConfigView&, workspace::ViewMode) {}
+void CSettingsEntryDialogs::new_entry(CClientConfigView& view, workspace::ViewMode mode) {
+    model::CServerNode* node = view.model().node();
+    if (mode != workspace::ViewMode::applications || node == nullptr || node->is_root()) return;
+    model::CConfigFile& file = node->config;
+    workspace::CAdminDoc& doc = view.tree().doc();
+    auto app = std::make_unique<model::CPcApplication>();
+    workspace::ApplicationForm form;
+    form.load(file, *app, true);
+    CApplicationDlg dialog(form, &view);
+    if (seams().exec_dialog(dialog) != QDialog::Accepted) return;
+    form.store(*app);
+    file.applications.push_back(std::move(app));
+    file.modified = true;
+    if (configsvc::add_apps(doc.client(), file) != 0) {
+        // The host has no such application: the record goes again.
+        file.applications.pop_back();
+        doc.session().show_errors();
+    }
+}
 
-void CSettingsEntryDialogs::edit_entry(CClientConfigView& view, workspace::ViewMode mode, int) {
+void CSettingsEntryDialogs::edit_entry(CClientConfigView& view, workspace::ViewMode mode, int index) {
     model::CServerNode* node = view.model().node();
     if (node == nullptr || node->is_root()) return;
     model::CConfigFile& file = node->config;
     workspace::CAdminDoc& doc = view.tree().doc();
-    if (mode == workspace::ViewMode::global) {
+    if (mode == workspace::ViewMode::applications) {
+        if (index < 0 || static_cast<std::size_t>(index) >= file.applications.size()) return;
+        model::CPcApplication& app = *file.applications[static_cast<std::size_t>(index)];
+        // Fetched before the window opens, so what is not edited goes back as the host has it; a failed fetch
+        // opens nothing.
+        if (configsvc::get_app_info(doc.client(), file, app) != 0) {
+            doc.session().show_errors();
+            return;
+        }
+        workspace::ApplicationForm form;
+        form.load(file, app, false);
+        CApplicationDlg dialog(form, &view);
+        if (seams().exec_dialog(dialog) != QDialog::Accepted) return;
+        form.store(app);
+        app.changed = true;
+        file.modified = true;
+        if (configsvc::modify_apps(doc.client(), file) != 0) doc.session().show_errors();
+    } else if (mode == workspace::ViewMode::global) {
         GlobalSettingsForm form;
         form.load(file.global_options, file.description.view());
         CGlobalSettingsDlg dialog(form, &view);

@@ -75,8 +75,8 @@ private:
     LimitControls* controls_;
 };
 
-// What the configuration view's Edit opens in limits and global mode: the dialog, then the copy into the file, the
-// refilled view, the request to the host, and the file marked modified whatever the host answered.
+// What the configuration view's New and Edit open in applications, limits and global mode: the dialog, then the
+// copy into the file, the request to the host, and the file marked modified whatever the host answered.
 class CSettingsEntryDialogs : public EntryDialogs {
 public:
     void new_entry(CClientConfigView& view, workspace::ViewMode mode) override;

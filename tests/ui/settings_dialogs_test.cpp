@@ -332,6 +332,99 @@ private slots:
         edit();
     }
 
+    void anApplicationIsFetchedBeforeItsWindowOpens() {
+        CServerNode* sales = window->doc().root().find_by_name("(PROD)SALES ON DBPACK");
+        ui::CAdminView* tree = window->tree_view();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->node_rect(sales).center());
+        mode(1003);
+        QVERIFY(lines().size() >= 2);
+        view->list()->clearSelection();
+        view->list()->item(1)->setSelected(true);
+        host->requests().clear();
+        std::vector<int> before_open;
+        QStringList accessible;
+        bool red_follows_the_box = false, edit_rules = false;
+        int copied = -1;
+        QString shot;
+        seams->next_dialog([&](QDialog& d) {
+            before_open = codes();
+            ui::find_control<QCheckBox>(&d, 1038)->setChecked(true);
+            ui::find_control<QCheckBox>(&d, 1069)->setChecked(true);
+            ui::find_control<QCheckBox>(&d, 1043)->setChecked(true);
+            d.adjustSize();
+            shot = testing::compare_screenshot(&d, "application");
+            auto* list = ui::find_control<QListWidget>(&d, 1017);
+            auto* available = ui::find_control<QListWidget>(&d, 1018);
+            for (int i = 0; i < list->count(); ++i) accessible << list->item(i)->text();
+            auto red = [&](int row) { return list->item(row)->foreground().color() == QColor(0xFF, 0, 0); };
+            auto* update = ui::find_control<QCheckBox>(&d, 1038);
+            update->setChecked(true);
+            const bool on = red(0);
+            update->setChecked(false);
+            red_follows_the_box = on && !red(0);
+            auto* edit = ui::find_control<QPushButton>(&d, 1039);
+            list->item(0)->setSelected(true);
+            const bool customer = edit->isEnabled();
+            list->clearSelection();
+            list->item(1)->setSelected(true);
+            edit_rules = customer && !edit->isEnabled();  // ORDERS allows no updates in the file
+            // The same table again adds nothing.
+            available->clearSelection();
+            for (int i = 0; i < available->count(); ++i)
+                if (available->item(i)->text() == "CUSTOMER") available->item(i)->setSelected(true);
+            QTest::mouseClick(ui::find_control<QPushButton>(&d, 1067), Qt::LeftButton);
+            copied = list->count();
+            press_ok(d);
+            return d.result();
+        });
+        edit();
+        QVERIFY2(shot.isEmpty(), qPrintable(shot));
+        QCOMPARE(before_open, std::vector<int>{36});
+        QCOMPARE(accessible, (QStringList{"CUSTOMER", "ORDERS"}));
+        QVERIFY(red_follows_the_box);
+        QVERIFY(edit_rules);
+        QCOMPARE(copied, 2);
+        QCOMPARE(codes(), (std::vector<int>{36, 38}));
+        QVERIFY(sales->config.modified);
+    }
+
+    void aNewApplicationIsCheckedNamedByBrowseAndAdded() {
+        mode(1003);
+        host->requests().clear();
+        const int beeps = seams->beeps;
+        const std::size_t count = window->doc().selected()->config.applications.size();
+        QString title, too_long, failed_message, failed_name, browsed;
+        seams->file_answers = {QString(KESTRA_TEST_DATA) + "/exe/ten_bytes.exe",
+                               QString(KESTRA_TEST_DATA) + "/exe/Pay.Roll.EXE"};
+        seams->next_dialog([&](QDialog& d) {
+            title = d.windowTitle();
+            auto* name = ui::find_control<QLineEdit>(&d, 1037);
+            auto* message = ui::find_control<QLabel>(&d, 1149);
+            name->setText("ABCDEFGHIJKLMNOPQ");
+            press_ok(d);
+            too_long = message->text();
+            auto* browse = ui::find_control<QPushButton>(&d, 1150);
+            QTest::mouseClick(browse, Qt::LeftButton);
+            failed_message = message->text();
+            failed_name = name->text();
+            QTest::mouseClick(browse, Qt::LeftButton);
+            browsed = name->text() + "|" + message->text();
+            press_ok(d);
+            return d.result();
+        });
+        QTest::mouseClick(ui::find_control<QPushButton>(view, 1007), Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("Add Application"));
+        QCOMPARE(too_long, QStringLiteral("**Program name is too long**"));
+        QCOMPARE(failed_message, QStringLiteral("Cannot read old EXE header"));
+        QCOMPARE(failed_name, QString());
+        QCOMPARE(browsed, QStringLiteral("PAY|"));
+        QCOMPARE(seams->beeps, beeps + 2);
+        QCOMPARE(seams->file_requests.back().caption, QStringLiteral("Select Application"));
+        QCOMPARE(codes(), std::vector<int>{35});
+        QCOMPARE(window->doc().selected()->config.applications.size(), count + 1);
+        QVERIFY(lines().contains("PAY, Inquiry only") || lines().join("\n").contains("PAY"));
+    }
+
     // Preferences reach kestra.ini when the main window closes.
     void preferencesAreWrittenAtClose() {
         const int sort = app::admin_app().sort_datasets;
