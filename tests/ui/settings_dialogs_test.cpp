@@ -425,6 +425,29 @@ private slots:
         QVERIFY(lines().contains("PAY, Inquiry only") || lines().join("\n").contains("PAY"));
     }
 
+    // The host refuses a name another workstation added meanwhile: the record goes again, the error is shown.
+    void aRefusedAddTakesTheRecordOut() {
+        model::CConfigFile& file = window->doc().selected()->config;
+        auto pay = std::find_if(file.applications.begin(), file.applications.end(),
+                                [](const auto& a) { return a->program_name.view() == "PAY"; });
+        QVERIFY(pay != file.applications.end());
+        file.applications.erase(pay);  // the host still has it
+        const std::size_t count = file.applications.size();
+        file.modified = false;
+        hooks->boxes.clear();
+        host->requests().clear();
+        seams->next_dialog([](QDialog& d) {
+            ui::find_control<QLineEdit>(&d, 1037)->setText("PAY");
+            press_ok(d);
+            return d.result();
+        });
+        QTest::mouseClick(ui::find_control<QPushButton>(view, 1007), Qt::LeftButton);
+        QCOMPARE(codes(), std::vector<int>{35});
+        QCOMPARE(file.applications.size(), count);
+        QCOMPARE(hooks->boxes.size(), std::size_t{1});
+        QVERIFY(file.modified);
+    }
+
     // Preferences reach kestra.ini when the main window closes.
     void preferencesAreWrittenAtClose() {
         const int sort = app::admin_app().sort_datasets;
