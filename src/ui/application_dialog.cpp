@@ -96,7 +96,7 @@ CApplicationDlg::CApplicationDlg(workspace::ApplicationForm& form, QWidget* pare
     table_list_ = check_box(this, 1043, QStringLiteral("Limit &Tables to List"), form.table_list);
 
     auto* limits_box = new QGroupBox(QStringLiteral("Limit Overrides"), this);
-    limits_ = new LimitControls(limits_box);
+    limits_ = std::make_unique<LimitControls>(limits_box);
     limits_->show(form.limits);
 
     tables_box_ = new QGroupBox(QStringLiteral("Table List"), this);

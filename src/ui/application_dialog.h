@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 #include <vector>
 
+#include "ui/settings_dialogs.h"
 #include "workspace/application_form.h"
 
 class QCheckBox;
@@ -13,8 +15,6 @@ class QListWidget;
 class QPushButton;
 
 namespace kestra::ui {
-
-class LimitControls;
 
 // Program: one accessible table's own Update Allowed within the application.
 class CProgramDlg : public QDialog {
@@ -50,7 +50,7 @@ private:
     QCheckBox* update_;
     QCheckBox* override_;
     QCheckBox* table_list_;
-    LimitControls* limits_;
+    std::unique_ptr<LimitControls> limits_;
     QGroupBox* tables_box_;
     QListWidget* accessible_;
     QListWidget* available_;

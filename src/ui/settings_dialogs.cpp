@@ -292,7 +292,7 @@ CLimitsDlg::CLimitsDlg(LimitsForm& form, QWidget* parent) : QDialog(parent), for
     set_dialog_name(this, 1006);
     setWindowTitle(QStringLiteral("Limits"));
     auto* group = new QGroupBox(QStringLiteral("Limits"), this);
-    controls_ = new LimitControls(group);
+    controls_ = std::make_unique<LimitControls>(group);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(ok_cancel(this));

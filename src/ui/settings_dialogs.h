@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <map>
+#include <memory>
 
 #include "ui/client_config_view.h"
 #include "workspace/global_settings_form.h"
@@ -72,7 +73,7 @@ public:
 
 private:
     workspace::LimitsForm& form_;
-    LimitControls* controls_;
+    std::unique_ptr<LimitControls> controls_;
 };
 
 // What the configuration view's New and Edit open in applications, limits and global mode: the dialog, then the
