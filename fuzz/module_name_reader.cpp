@@ -13,7 +13,7 @@ namespace ws = kestra::workspace;
 namespace {
 
 class Buffer : public ws::ByteSource {
-public:
+  public:
     Buffer(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::size_t read_at(std::uint64_t offset, std::span<std::uint8_t> out) override {
         if (offset >= size_) return 0;
@@ -22,7 +22,7 @@ public:
         return n;
     }
 
-private:
+  private:
     const std::uint8_t* data_;
     std::size_t size_;
 };

@@ -77,7 +77,9 @@ CProgramDlg::CProgramDlg(const QString& table, bool update_allowed, QWidget* par
     layout->addWidget(buttons);
 }
 
-bool CProgramDlg::update_allowed() const { return update_->isChecked(); }
+bool CProgramDlg::update_allowed() const {
+    return update_->isChecked();
+}
 
 CApplicationDlg::CApplicationDlg(workspace::ApplicationForm& form, QWidget* parent) : QDialog(parent), form_(form) {
     set_dialog_name(this, 1016);

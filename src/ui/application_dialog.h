@@ -19,18 +19,18 @@ namespace kestra::ui {
 // Program: one accessible table's own Update Allowed within the application.
 class CProgramDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     CProgramDlg(const QString& table, bool update_allowed, QWidget* parent = nullptr);
     bool update_allowed() const;
 
-private:
+  private:
     QCheckBox* update_;
 };
 
 // Application: a PC application's name, Update Allowed, limit overrides and table list.
 class CApplicationDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     CApplicationDlg(workspace::ApplicationForm& form, QWidget* parent = nullptr);
     void accept() override;
 
@@ -40,7 +40,7 @@ public:
     void edit_table();
     void toggle_update();
 
-private:
+  private:
     void fill_accessible();
     void update_buttons();
     std::vector<std::size_t> selected(const QListWidget* list) const;

@@ -55,7 +55,8 @@ QCheckBox* check_box(QWidget* parent, int id, const QString& text) {
 }
 
 // A radio group keyed by position: button i stands for code i.
-QButtonGroup* radio_group(QWidget* parent, QLayout* layout, std::initializer_list<std::pair<int, const char*>> buttons) {
+QButtonGroup* radio_group(QWidget* parent, QLayout* layout,
+                          std::initializer_list<std::pair<int, const char*>> buttons) {
     auto* group = new QButtonGroup(parent);
     group->setExclusive(true);
     int code = 0;
@@ -89,8 +90,8 @@ QLabel* buddy_label(const QString& text, QWidget* buddy, QWidget* parent) {
 
 void digits_only(QLineEdit* edit, int max_digits) {
     // Typing is kept to digits; OK still checks the range, since a pasted or loaded text may be anything.
-    edit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(max_digits)), edit));
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(max_digits)), edit));
 }
 
 void refuse(QDialog* dialog, QWidget* field, const workspace::FormRefusal& r) {
@@ -144,8 +145,8 @@ void LimitControls::take(LimitsForm& form) const {
 }
 
 void LimitControls::set_enabled(bool on) {
-    for (QWidget* w : {static_cast<QWidget*>(where_), static_cast<QWidget*>(selects_),
-                       static_cast<QWidget*>(joins_), kind_box_})
+    for (QWidget* w :
+         {static_cast<QWidget*>(where_), static_cast<QWidget*>(selects_), static_cast<QWidget*>(joins_), kind_box_})
         w->setEnabled(on);
 }
 
@@ -180,8 +181,8 @@ CGlobalSettingsDlg::CGlobalSettingsDlg(GlobalSettingsForm& form, QWidget* parent
 
     auto* app_security = new QGroupBox(QStringLiteral("Application Security"), this);
     auto* app_layout = new QVBoxLayout(app_security);
-    program_security_ = radio_group(app_security, app_layout,
-                                    {{1000, "&None"}, {1001, "Update &Only"}, {1002, "Update and &Inquiry"}});
+    program_security_ =
+        radio_group(app_security, app_layout, {{1000, "&None"}, {1001, "Update &Only"}, {1002, "Update and &Inquiry"}});
 
     auto* type_box = new QGroupBox(QStringLiteral("Security Type"), this);
     auto* type_layout = new QVBoxLayout(type_box);
@@ -200,11 +201,11 @@ CGlobalSettingsDlg::CGlobalSettingsDlg(GlobalSettingsForm& form, QWidget* parent
     month_ = line_edit(date_box, GlobalSettingsForm::kMonth);
     day_ = line_edit(date_box, GlobalSettingsForm::kDay);
     year_ = line_edit(date_box, GlobalSettingsForm::kYear);
-    for (auto [edit, text, digits] : {std::tuple{month_, "&Month", 2}, std::tuple{day_, "Da&y", 2},
-                                      std::tuple{year_, "Yea&r", 4}}) {
+    for (auto [edit, text, digits] :
+         {std::tuple{month_, "&Month", 2}, std::tuple{day_, "Da&y", 2}, std::tuple{year_, "Yea&r", 4}}) {
         // Digits and a sign may be typed; the range is checked at OK with its own message.
-        edit->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("-?[0-9]{0,%1}").arg(digits)), edit));
+        edit->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]{0,%1}").arg(digits)), edit));
         edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
         date_layout->addWidget(buddy_label(QString::fromLatin1(text), edit, date_box));
         date_layout->addWidget(edit);
@@ -233,10 +234,14 @@ CGlobalSettingsDlg::CGlobalSettingsDlg(GlobalSettingsForm& form, QWidget* parent
     layout->addLayout(columns);
     layout->addWidget(ok_cancel(this));
 
-    fields_ = {{GlobalSettingsForm::kDescription, description_}, {GlobalSettingsForm::kUsercode, usercode_},
-               {GlobalSettingsForm::kPriority, priority_},       {GlobalSettingsForm::kAppName, app_name_},
-               {GlobalSettingsForm::kTranslation, translation_}, {GlobalSettingsForm::kGuardfile, guardfile_},
-               {GlobalSettingsForm::kMonth, month_},             {GlobalSettingsForm::kDay, day_},
+    fields_ = {{GlobalSettingsForm::kDescription, description_},
+               {GlobalSettingsForm::kUsercode, usercode_},
+               {GlobalSettingsForm::kPriority, priority_},
+               {GlobalSettingsForm::kAppName, app_name_},
+               {GlobalSettingsForm::kTranslation, translation_},
+               {GlobalSettingsForm::kGuardfile, guardfile_},
+               {GlobalSettingsForm::kMonth, month_},
+               {GlobalSettingsForm::kDay, day_},
                {GlobalSettingsForm::kYear, year_}};
 
     description_->setPlainText(from_host(form.description));

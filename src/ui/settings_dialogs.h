@@ -19,14 +19,14 @@ namespace kestra::ui {
 
 // The five limit controls, shared by Limits and an application's "Limit Overrides" group.
 class LimitControls {
-public:
+  public:
     // Builds the controls inside `group`.
     explicit LimitControls(QGroupBox* group);
     void show(const workspace::LimitsForm& form);
     void take(workspace::LimitsForm& form) const;
     void set_enabled(bool on);
 
-private:
+  private:
     QCheckBox* where_;
     QCheckBox* selects_;
     QCheckBox* joins_;
@@ -38,11 +38,11 @@ private:
 // Global Settings: the file's global options and description.
 class CGlobalSettingsDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     CGlobalSettingsDlg(workspace::GlobalSettingsForm& form, QWidget* parent = nullptr);
     void accept() override;
 
-private:
+  private:
     void take();
 
     workspace::GlobalSettingsForm& form_;
@@ -67,11 +67,11 @@ private:
 // Limits: the file's limits.
 class CLimitsDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     CLimitsDlg(workspace::LimitsForm& form, QWidget* parent = nullptr);
     void accept() override;
 
-private:
+  private:
     workspace::LimitsForm& form_;
     std::unique_ptr<LimitControls> controls_;
 };
@@ -79,7 +79,7 @@ private:
 // What the configuration view's New and Edit open in applications, limits and global mode: the dialog, then the
 // copy into the file, the request to the host, and the file marked modified whatever the host answered.
 class CSettingsEntryDialogs : public EntryDialogs {
-public:
+  public:
     void new_entry(CClientConfigView& view, workspace::ViewMode mode) override;
     void edit_entry(CClientConfigView& view, workspace::ViewMode mode, int index) override;
 };

@@ -56,8 +56,12 @@ COptionsDlg::COptionsDlg(bool return_groups, bool update_allowed, QWidget* paren
     layout->addWidget(ok_cancel(this));
 }
 
-bool COptionsDlg::return_groups() const { return groups_->isChecked(); }
-bool COptionsDlg::update_allowed() const { return update_->isChecked(); }
+bool COptionsDlg::return_groups() const {
+    return groups_->isChecked();
+}
+bool COptionsDlg::update_allowed() const {
+    return update_->isChecked();
+}
 
 CPreferencesDlg::CPreferencesDlg(QWidget* parent) : QDialog(parent) {
     set_dialog_name(this, 128);
@@ -65,7 +69,8 @@ CPreferencesDlg::CPreferencesDlg(QWidget* parent) : QDialog(parent) {
     const app::CAdminApp& a = app::admin_app();
     confirm_delete_ =
         check_box(this, 1165, QStringLiteral("&Confirm Configuration File Delete"), a.confirm_config_delete != 0);
-    auto_save_ = check_box(this, 1166, QStringLiteral("&Automatically Save Configuration Files"), a.auto_save_config != 0);
+    auto_save_ =
+        check_box(this, 1166, QStringLiteral("&Automatically Save Configuration Files"), a.auto_save_config != 0);
     cobol_ = check_box(this, 1167, QStringLiteral("&New Tables from COBOL Source"), a.new_table_from_cobol != 0);
     sort_ = check_box(this, 1193, QStringLiteral("&Sort Datasets"), a.sort_datasets != 0);
     auto* layout = new QVBoxLayout(this);

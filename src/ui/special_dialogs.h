@@ -19,12 +19,12 @@ namespace kestra::ui {
 // Options: the session's default table settings. OK stores them in the session and sends them to the host.
 class COptionsDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     COptionsDlg(bool return_groups, bool update_allowed, QWidget* parent = nullptr);
     bool return_groups() const;
     bool update_allowed() const;
 
-private:
+  private:
     QCheckBox* groups_;
     QCheckBox* update_;
 };
@@ -32,12 +32,12 @@ private:
 // Preferences: the workstation's four preferences.
 class CPreferencesDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CPreferencesDlg(QWidget* parent = nullptr);
     // Copies the four into the application's preferences; they reach kestra.ini when the main window closes.
     void store() const;
 
-private:
+  private:
     QCheckBox* confirm_delete_;
     QCheckBox* auto_save_;
     QCheckBox* cobol_;
@@ -47,11 +47,11 @@ private:
 // Environment Command: one command line at a time to the host; Send keeps the window open for the next.
 class CEnvironmentCommandDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     CEnvironmentCommandDlg(configsvc::CConfigClient& client, QWidget* parent = nullptr);
     void send();
 
-private:
+  private:
     configsvc::CConfigClient& client_;
     QLineEdit* command_;
     QPlainTextEdit* response_;

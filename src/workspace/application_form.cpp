@@ -21,9 +21,13 @@ void ApplicationForm::load(const model::CConfigFile& file, const model::CPcAppli
     for (const auto& t : app.tables) accessible.push_back({t->table_number, t->update_allowed});
 }
 
-std::string ApplicationForm::title() const { return is_new_ ? "Add Application" : "Edit Application"; }
+std::string ApplicationForm::title() const {
+    return is_new_ ? "Add Application" : "Edit Application";
+}
 
-std::size_t ApplicationForm::available_count() const { return file_ ? file_->tables.size() : 0; }
+std::size_t ApplicationForm::available_count() const {
+    return file_ ? file_->tables.size() : 0;
+}
 
 std::string ApplicationForm::available_name(std::size_t index) const {
     return index < available_count() ? file_->tables[index]->name.str() : std::string();

@@ -14,7 +14,7 @@ namespace kestra::workspace {
 
 // The Application window's values and its table-list operations. The file's tables are read, never changed.
 class ApplicationForm {
-public:
+  public:
     static constexpr int kName = 1037;
     static constexpr std::size_t kNameTyped = 16;
 
@@ -60,7 +60,7 @@ public:
     // Only after validate() passed.
     void store(model::CPcApplication& app) const;
 
-private:
+  private:
     const model::CConfigTable* file_table(std::int32_t number) const;
 
     const model::CConfigFile* file_ = nullptr;

@@ -27,8 +27,8 @@ std::optional<FormRefusal> parse_form_integer(std::string_view text, std::int64_
     }
     if (negative) value = -value;
     if (value < min || value > max)
-        return FormRefusal{control, "Please enter an integer between " + std::to_string(min) + " and " +
-                                        std::to_string(max) + "."};
+        return FormRefusal{
+            control, "Please enter an integer between " + std::to_string(min) + " and " + std::to_string(max) + "."};
     out = value;
     return std::nullopt;
 }

@@ -20,7 +20,7 @@ struct FormRefusal {
 // A group of radio buttons standing for a code 0..count-1. The code it opened with goes back when nobody touched
 // the group, so a code this program does not know survives an edit; such a code leaves every button unchecked.
 class CodedChoice {
-public:
+  public:
     explicit CodedChoice(int count) : count_(count) {}
 
     void load(std::int32_t code) {
@@ -38,7 +38,7 @@ public:
     }
     std::int32_t stored() const { return chosen_ ? static_cast<std::int32_t>(*chosen_) : opened_; }
 
-private:
+  private:
     int count_;
     std::int32_t opened_ = 0;
     std::optional<int> chosen_;

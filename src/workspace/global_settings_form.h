@@ -12,7 +12,7 @@ namespace kestra::workspace {
 // The Global Settings window's values as its fields show them: loaded from a file's global options, checked at OK
 // and stored back. Texts are Latin-1 bytes.
 class GlobalSettingsForm {
-public:
+  public:
     // Control ids that take the focus on a refusal.
     static constexpr int kDescription = 1016;
     static constexpr int kUsercode = 1113;
@@ -29,8 +29,8 @@ public:
     static constexpr const char* kDefaultUsercode = "<default>";
 
     std::string description;
-    std::string usercode;     // "<default>" for none
-    std::string priority;     // empty for 0, else two digits
+    std::string usercode;  // "<default>" for none
+    std::string priority;  // empty for 0, else two digits
     std::string app_name;
     std::string translation;
     std::string guardfile;
@@ -51,7 +51,7 @@ public:
     // The usercode to keep: blanks trimmed, and none when the text begins with "<" (the "<default>" placeholder).
     static std::string stored_usercode(std::string_view text);
 
-private:
+  private:
     bool date_base_set() const;
 
     model::CGlobalOptions loaded_;

@@ -10,7 +10,7 @@ namespace kestra::workspace {
 
 // The five limit controls, in the Limits window and in an application's "Limit Overrides" group (same ids).
 class LimitsForm {
-public:
+  public:
     static constexpr int kWhereRequired = 1042;
     static constexpr int kLinearSelects = 1044;
     static constexpr int kLinearJoins = 1047;

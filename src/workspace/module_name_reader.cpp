@@ -27,12 +27,16 @@ std::uint32_t le32(std::span<const std::uint8_t> b, std::size_t at) {
            (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
-ModuleNameResult failure(const char* message) { return {false, message}; }
+ModuleNameResult failure(const char* message) {
+    return {false, message};
+}
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 class FileSource : public ByteSource {
-public:
+  public:
     explicit FileSource(std::ifstream& in) : in_(in) {}
     std::size_t read_at(std::uint64_t offset, std::span<std::uint8_t> out) override {
         in_.clear();
@@ -42,7 +46,7 @@ public:
         return static_cast<std::size_t>(in_.gcount());
     }
 
-private:
+  private:
     std::ifstream& in_;
 };
 

@@ -22,7 +22,7 @@ struct ModuleNameResult {
 // Random access to the program's bytes: copies up to `out.size()` bytes from `offset` and returns how many were
 // there. Reading past the end gives fewer, never an error.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual std::size_t read_at(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
 };

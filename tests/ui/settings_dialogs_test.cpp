@@ -1,5 +1,7 @@
 // The Global Settings and Limits windows opened by the configuration view's Edit, against the test host in this
 // process: what they refuse, what reaches the host, and the view's lines afterwards. The class logs in once.
+#include "ui/settings_dialogs.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -7,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
@@ -14,7 +17,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/admin_app.h"
 #include "configsvc/options_requests.h"
+#include "platform/profile_file.h"
 #include "qtest_support.h"
 #include "support/inprocess_host.h"
 #include "support/recording_ui_hooks.h"
@@ -23,12 +28,8 @@
 #include "ui/client_config_view.h"
 #include "ui/main_frame.h"
 #include "ui/object_names.h"
-#include "ui/settings_dialogs.h"
-#include "app/admin_app.h"
-#include "platform/profile_file.h"
-#include "workspace/command_ids.h"
-#include <QPlainTextEdit>
 #include "workspace/admin_doc.h"
+#include "workspace/command_ids.h"
 
 using namespace kestra;
 using model::CServerNode;
@@ -50,7 +51,9 @@ void set_text(QDialog& d, int id, const QString& text) {
     QTest::keyClicks(edit, text);
 }
 
-void press_ok(QDialog& d) { QTest::mouseClick(ui::find_control<QPushButton>(&d, ui::kOkId), Qt::LeftButton); }
+void press_ok(QDialog& d) {
+    QTest::mouseClick(ui::find_control<QPushButton>(&d, ui::kOkId), Qt::LeftButton);
+}
 
 }  // namespace
 
@@ -79,7 +82,7 @@ class SettingsDialogsTest : public QObject {
     void mode(int button) { QTest::mouseClick(ui::find_control<QToolButton>(view, button), Qt::LeftButton); }
     void edit() { QTest::mouseClick(ui::find_control<QPushButton>(view, 1009), Qt::LeftButton); }
 
-private slots:
+  private slots:
     void initTestCase() {
         host = std::make_unique<testing::InProcessHost>();
         QVERIFY(host->started());
@@ -452,7 +455,8 @@ private slots:
     void preferencesAreWrittenAtClose() {
         const int sort = app::admin_app().sort_datasets;
         frame->close();
-        QCOMPARE(platform::get_private_profile_int("admin", "sort datasets", -1, app::admin_app().settings_path()), sort);
+        QCOMPARE(platform::get_private_profile_int("admin", "sort datasets", -1, app::admin_app().settings_path()),
+                 sort);
     }
 };
 

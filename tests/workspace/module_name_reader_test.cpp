@@ -13,7 +13,9 @@ namespace ws = kestra::workspace;
 
 namespace {
 
-std::string exe(const char* name) { return std::string(KESTRA_TEST_DATA) + "/exe/" + name; }
+std::string exe(const char* name) {
+    return std::string(KESTRA_TEST_DATA) + "/exe/" + name;
+}
 
 void expect_name(const char* file, const char* name) {
     const ws::ModuleNameResult r = ws::read_module_name(exe(file));
@@ -31,8 +33,8 @@ void expect_refused(const char* file, const char* message) {
 
 TEST(ModuleNameReader, SixteenBitProgramsGiveTheResidentName) {
     expect_name("ne_long_name.exe", "ABCDEFGHIJKLMNO");  // 20 characters written, the first 15 taken
-    expect_name("ne_blank_name.exe", "PAY");              // cut at the blank
-    expect_name("ne_short_entry.exe", "CALC");            // the length byte counts, not the bytes after the name
+    expect_name("ne_blank_name.exe", "PAY");             // cut at the blank
+    expect_name("ne_short_entry.exe", "CALC");           // the length byte counts, not the bytes after the name
 }
 
 TEST(ModuleNameReader, ThirtyTwoBitProgramsAreNamedAfterTheFile) {
@@ -50,14 +52,14 @@ TEST(ModuleNameReader, EachBrokenHeaderGetsItsMessage) {
     expect_refused("dos_program.exe", ws::kModuleNotWindows);          // relocation table at 0x1C
     expect_refused("new_header_past_end.exe", ws::kModuleNotWindows);  // new header beyond the file
     expect_refused("unknown_signature.exe", ws::kModuleNotWindows);
-    expect_refused("ne_names_past_end.exe", ws::kModuleNotWindows);    // one byte of the name table
+    expect_refused("ne_names_past_end.exe", ws::kModuleNotWindows);  // one byte of the name table
     expect_refused("no_such_program.exe", ws::kModuleCannotOpen);
 }
 
 TEST(ModuleNameReader, OffsetsNearTheTopOfTheRangeDoNotWrap) {
     // A new-header offset of 0xFFFFFFFF plus the name-table offset must not wrap to the start of the file.
     class Bytes : public ws::ByteSource {
-    public:
+      public:
         std::size_t read_at(std::uint64_t offset, std::span<std::uint8_t> out) override {
             if (offset == 0) {
                 std::fill(out.begin(), out.end(), std::uint8_t{0});

@@ -19,7 +19,9 @@ using ws::GlobalSettingsForm;
 
 namespace {
 
-FormRefusal refusal(int control, const std::string& message) { return {control, message}; }
+FormRefusal refusal(int control, const std::string& message) {
+    return {control, message};
+}
 
 struct GlobalSettings : ::testing::Test {
     CGlobalOptions options;
