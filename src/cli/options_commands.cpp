@@ -3,17 +3,20 @@
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <string_view>
 
 #include "app/date_format.h"
 #include "cli/arg_parser.h"
 #include "cli/cli_output.h"
 #include "cli/config_file_arg.h"
 #include "cli/host_command.h"
+#include "configsvc/config_file_names.h"
 #include "configsvc/options_requests.h"
 #include "configsvc/pending_unload_list.h"
 #include "configsvc/table_requests.h"
 #include "hostlink/host_session.h"
 #include "model/config_field.h"
+#include "workspace/global_settings_form.h"
 #include "workspace/view_lines.h"
 
 namespace kestra::cli {
@@ -26,12 +29,6 @@ using model::CConfigLimits;
 using model::CGlobalOptions;
 using model::CPcApplication;
 
-constexpr std::size_t kMaxUsercode = model::kUsercodeMax;
-constexpr std::size_t kMaxAppNameOption = 17;  // the dialog's control, shorter than the record
-constexpr std::size_t kMaxTranslation = model::kTranslationMax;
-constexpr std::size_t kMaxGuardfile = model::kGuardfileMax;
-constexpr std::size_t kMaxDescription = 999;
-constexpr std::size_t kMaxProgramName = 16;  // the dialog refuses 17 or more
 
 // --- wording of the configuration view ---
 
@@ -137,15 +134,10 @@ CPcApplication* resolve_app(CliContext& ctx, CConfigFile& file, const std::strin
     return nullptr;
 }
 
-// The checks of the Application dialog; empty when the name passes. `current` is the name the dialog opened with.
-std::string check_program_name(const CConfigFile& file, const std::string& name, const std::string& current) {
-    if (name.empty()) return "**You must enter a program name**";
-    // As for every host text, the name the entry came with passes unchanged whatever its length.
-    if (name != current && name.size() > kMaxProgramName) return "**Program name is too long**";
-    if (name != current)
-        for (const auto& app : file.applications)
-            if (equal_ignoring_case(app->program_name.view(), name)) return "**Duplicate Program Name**";
-    return {};
+// The name checks of the Application dialog; empty when the name passes. `current` is the application's name.
+std::string check_program_name(const CConfigFile& file, std::string name, std::string_view current) {
+    const char* problem = configsvc::check_program_name(name, file, current);
+    return problem != nullptr ? problem : std::string();
 }
 
 // --tables TABLE[:u],...: each accessible table with its own update-allowed flag, ":u" only for a table whose
@@ -250,30 +242,18 @@ int run_global(CliContext& ctx, std::span<const std::string> args) {
     });
 }
 
-// "Please enter an integer between %1 and %2." for a date-base part out of range.
-bool parse_date_base(CliContext& ctx, const std::string& text, CGlobalOptions& g) {
-    int year = 0, month = 0, day = 0;
-    char dash1 = 0, dash2 = 0;
-    std::istringstream in(text);
-    if (!(in >> year >> dash1 >> month >> dash2 >> day) || dash1 != '-' || dash2 != '-' || !in.eof()) {
-        usage(ctx, "Please enter an integer.");
-        return false;
+// YYYY-MM-DD, or "none" for no date base, into the form's three fields; the form checks the numbers.
+bool split_date_base(const std::string& text, workspace::GlobalSettingsForm& form) {
+    if (text == "none") {
+        form.year = form.month = form.day = "";
+        return true;
     }
-    if (day < 1 || day > 31) {
-        usage(ctx, "Please enter an integer between 1 and 31.");
-        return false;
-    }
-    if (month < 1 || month > 12) {
-        usage(ctx, "Please enter an integer between 1 and 12.");
-        return false;
-    }
-    if (year < 1700 || year > 2500) {
-        usage(ctx, "Please enter an integer between 1700 and 2500.");
-        return false;
-    }
-    g.date_base_year = year;
-    g.date_base_month = month;
-    g.date_base_day = day;
+    const auto dash1 = text.find('-');
+    const auto dash2 = dash1 == std::string::npos ? dash1 : text.find('-', dash1 + 1);
+    if (dash2 == std::string::npos || text.find('-', dash2 + 1) != std::string::npos) return false;
+    form.year = text.substr(0, dash1);
+    form.month = text.substr(dash1 + 1, dash2 - dash1 - 1);
+    form.day = text.substr(dash2 + 1);
     return true;
 }
 
@@ -297,56 +277,57 @@ int run_set_global(CliContext& ctx, std::span<const std::string> args) {
     if (!parser.finish(rest)) return usage(ctx, parser.error());
     if (rest.size() != 1) return usage(ctx, "set-global: give one FILE");
 
-    // Everything given is checked before the host is asked anything; the values are applied over the host's.
-    CGlobalOptions wanted;
-    std::int32_t library_kind = 0, unique = 0;
+    std::int32_t library_kind = 0, unique = 0, program_code = 0, type_code = 0, use_code = 0;
     if (!parse_choice(ctx, library, "library", {"dataset", "database"}, library_kind) ||
-        !parse_choice(ctx, program_security, "program-security", {"none", "update", "inquiry"},
-                      wanted.program_security) ||
-        !parse_choice(ctx, security_type, "security-type", {"private", "public", "guarded"}, wanted.security_type) ||
-        !parse_choice(ctx, security_use, "security-use", {"secured", "in", "out", "io"}, wanted.security_use) ||
+        !parse_choice(ctx, program_security, "program-security", {"none", "update", "inquiry"}, program_code) ||
+        !parse_choice(ctx, security_type, "security-type", {"private", "public", "guarded"}, type_code) ||
+        !parse_choice(ctx, security_use, "security-use", {"secured", "in", "out", "io"}, use_code) ||
         !parse_choice(ctx, unique_indices, "unique-indices", {"return", "ignore"}, unique))
         return kExitUsage;
-    if (date_base && !parse_date_base(ctx, *date_base, wanted)) return kExitUsage;
-    long long priority_value = 0;
-    if (priority && !priority->empty() && !parse_number(*priority, priority_value, 0, 99))
-        return usage(ctx, "Please enter an integer between 0 and 99.");
-    // The usercode field shows "<default>" for none: anything starting with "<" stores none.
-    std::string usercode_value = usercode ? upper(trim(*usercode)) : std::string();
-    if (!usercode_value.empty() && usercode_value[0] == '<') usercode_value.clear();
-    if (usercode_value.size() > kMaxUsercode) return usage(ctx, "set-global: a usercode has at most 17 characters");
-    const std::string app_name_value = app_name ? upper(trim(*app_name)) : std::string();
-    if (app_name_value.size() > kMaxAppNameOption)
-        return usage(ctx, "set-global: an application name has at most 17 characters");
-    if (translation && translation->size() > kMaxTranslation)
-        return usage(ctx, "set-global: a translation name has at most 19 characters");
-    if (guardfile && guardfile->size() > kMaxGuardfile)
-        return usage(ctx, "set-global: a guard file name has at most 255 characters");
-    if (description && description->size() > kMaxDescription)
-        return usage(ctx, "set-global: a description has at most 999 characters");
+
+    // The options given, typed into the Global Settings form over what it was loaded with.
+    const auto fill = [&](workspace::GlobalSettingsForm& form) {
+        if (description) form.description = *description;
+        if (usercode) form.usercode = upper(*usercode);
+        if (translation) form.translation = *translation;
+        if (priority) form.priority = *priority;
+        if (date_base) split_date_base(*date_base, form);
+        if (library) form.database_libraries = library_kind == 1;
+        if (program_security) form.program_security.choose(program_code);
+        if (security_type) form.security_type.choose(type_code);
+        if (security_use) form.security_use.choose(use_code);
+        if (guardfile) form.guardfile = *guardfile;
+        if (unique_indices) form.ignore_unique_indices = unique == 1;
+        if (app_name) form.app_name = upper(*app_name);
+        if (hide_fields) form.hide_fields = *hide_fields;
+    };
+    const auto refused = [&](const workspace::FormRefusal& r) {
+        ctx.err << "kestra: set-global: " << r.message << "\n";
+        return kExitUsage;
+    };
+
+    workspace::GlobalSettingsForm probe;
+    if (date_base && !split_date_base(*date_base, probe)) return usage(ctx, "Please enter an integer.");
+    // Numbers and texts too long for any record are refused before the host is asked anything. A text within
+    // what the host may hold is checked once the loaded value is known: an unchanged one goes back whole.
+    probe.load(CGlobalOptions(), "");
+    fill(probe);
+    if (const auto r = probe.validate()) {
+        using F = workspace::GlobalSettingsForm;
+        const bool known_after_load = r->control == F::kAppName || r->control == F::kTranslation ||
+                                      r->control == F::kGuardfile || r->control == F::kUsercode;
+        if (!known_after_load) return refused(*r);
+    }
 
     return with_host(ctx, [&](hostlink::CHostSession& session) {
         return with_open_file(ctx, session, rest[0], !no_save,
                               [&](CConfigClient& client, CConfigFile& file, std::uint32_t) {
             if (configsvc::get_global(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
-            CGlobalOptions& g = file.global_options;
-            if (description) file.description.assign(*description);
-            if (usercode) g.usercode.assign(usercode_value);
-            if (translation) g.translation.assign(*translation);
-            if (priority) g.priority = static_cast<std::int32_t>(priority_value);
-            if (date_base) {
-                g.date_base_year = wanted.date_base_year;
-                g.date_base_month = wanted.date_base_month;
-                g.date_base_day = wanted.date_base_day;
-            }
-            if (library) g.library_kind = library_kind == 1;
-            if (program_security) g.program_security = wanted.program_security;
-            if (security_type) g.security_type = wanted.security_type;
-            if (security_use) g.security_use = wanted.security_use;
-            if (guardfile) g.guardfile.assign(*guardfile);
-            if (unique_indices) g.unique_indices = unique == 1;
-            if (app_name) g.app_name.assign(app_name_value);
-            if (hide_fields) g.hide_fields = *hide_fields;
+            workspace::GlobalSettingsForm form;
+            form.load(file.global_options, file.description.view());
+            fill(form);
+            if (const auto r = form.validate()) return refused(*r);
+            form.store(file.global_options, file.description);
             file.modified = true;
             if (configsvc::put_global(client, file) != hostlink::kSuccess) return host_failed(ctx, client);
             print_changed(ctx, "set-global");
@@ -602,8 +583,8 @@ int run_set_app(CliContext& ctx, std::span<const std::string> args) {
     if (rest.size() != 2) return usage(ctx, "set-app: give FILE and APP");
     if (!check_app_edits(ctx, edits)) return kExitUsage;
     if (new_name) {
-        if (const std::string problem = check_program_name(CConfigFile(), upper(trim(*new_name)), {}); !problem.empty())
-            return usage(ctx, problem);
+        // Its length counts only once the current name is known: an unchanged long name goes back as it came.
+        if (trim(*new_name).empty()) return usage(ctx, configsvc::kProgramNameMissing);
     }
     return with_host(ctx, [&](hostlink::CHostSession& session) {
         return with_open_file(ctx, session, rest[0], !no_save,
@@ -673,7 +654,7 @@ const CommandRegistration global_reg{
      kGroupOptions, run_global}};
 const CommandRegistration set_global_reg{
     {"set-global",
-     "FILE [--description T] [--usercode U] [--translation T] [--priority N] [--date-base YYYY-MM-DD]\n"
+     "FILE [--description T] [--usercode U] [--translation T] [--priority N] [--date-base YYYY-MM-DD|none]\n"
      "       [--library dataset|database] [--program-security none|update|inquiry]\n"
      "       [--security-type private|public|guarded] [--security-use secured|in|out|io] [--guardfile F]\n"
      "       [--unique-indices return|ignore] [--app-name N] [--hide-fields on|off] [--no-save]",

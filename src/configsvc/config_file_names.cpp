@@ -1,5 +1,7 @@
 #include "configsvc/config_file_names.h"
 
+#include "model/config_field.h"
+
 namespace kestra::configsvc {
 
 std::string trim_config_file_name(std::string_view name) {
@@ -30,6 +32,16 @@ const char* check_config_file_name(std::string& name, const model::CServerNode& 
     if (name.empty()) return kNameMissing;
     if (!has_usercode_and_packname(name)) return kNameNeedsUsercode;
     if (tree.find_by_name(name) != nullptr) return use == NameUse::rename ? kNameDuplicateRename : kNameDuplicate;
+    return nullptr;
+}
+
+const char* check_program_name(std::string& name, const model::CConfigFile& file, std::string_view current) {
+    name = trim_config_file_name(name);
+    if (name.empty()) return kProgramNameMissing;
+    if (name == current) return nullptr;
+    if (name.size() > kMaxProgramName) return kProgramNameTooLong;
+    for (const auto& app : file.applications)
+        if (model::equal_ignoring_case(app->program_name.view(), name)) return kProgramNameDuplicate;
     return nullptr;
 }
 

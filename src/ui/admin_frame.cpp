@@ -10,6 +10,7 @@
 #include "ui/client_config_view.h"
 #include "ui/host_text.h"
 #include "ui/report_commands.h"
+#include "ui/special_dialogs.h"
 #include "ui/toolbar_icons.h"
 #include "ui/window_geometry.h"
 #include "workspace/command_ids.h"
@@ -133,6 +134,12 @@ bool CAdminFrame::handle_command(int id) {
             return true;
         case cmd::kPutFiles:
             put_files_onto_host(doc_->session(), window());
+            return true;
+        case cmd::kDefaultOptions:
+            run_options_dialog(doc_->session(), window());
+            return true;
+        case cmd::kEnvironmentCommand:
+            run_environment_command(doc_->client(), window());
             return true;
         case cmd::kPrint:
         case cmd::kPrintPreview:

@@ -5,6 +5,7 @@
 #include "app/admin_app.h"
 #include "ui/main_frame.h"
 #include "ui/qt_ui_hooks.h"
+#include "ui/settings_dialogs.h"
 
 namespace kestra::ui {
 
@@ -14,6 +15,7 @@ int run_admin(int argc, char** argv) {
     QtUiHooks hooks;
     app::set_ui_hooks(&hooks);
     app::admin_app().load_settings();
+    set_entry_dialogs(&settings_entry_dialogs());
     int rc = 0;
     {
         CMainFrame frame;
@@ -22,6 +24,7 @@ int run_admin(int argc, char** argv) {
         frame.new_connection();
         rc = QApplication::exec();
     }
+    set_entry_dialogs(nullptr);
     app::set_ui_hooks(nullptr);
     return rc;
 }

@@ -26,6 +26,7 @@
 #include "ui/connect_dialog.h"
 #include "ui/host_text.h"
 #include "ui/object_names.h"
+#include "ui/special_dialogs.h"
 #include "ui/toolbar_icons.h"
 #include "ui/ui_seams.h"
 #include "ui/window_geometry.h"
@@ -202,6 +203,9 @@ void CMainFrame::run_command(int id) {
             break;
         case cmd::kAbout:
             about();
+            break;
+        case cmd::kPreferences:
+            run_preferences_dialog(this);
             break;
         default:
             if (CAdminFrame* frame = active_connection()) frame->handle_command(id);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -235,6 +236,32 @@ TEST(ConfigFileNames, TheDialogChecksInTheirOrder) {
     EXPECT_EQ(check_config_file_name(name, root, NameUse::add), nullptr);
     name = "*X ON PK";
     EXPECT_EQ(check_config_file_name(name, root, NameUse::add), nullptr);
+}
+
+TEST(ProgramNames, LengthAndDuplicatesCountOnlyForAChangedName) {
+    kestra::model::CConfigFile file;
+    for (const char* n : {"PAYROLL", "ABCDEFGHIJKLMNOPQRS"}) {
+        file.applications.push_back(std::make_unique<kestra::model::CPcApplication>());
+        file.applications.back()->program_name.assign(n);
+    }
+    std::string name = "  ";
+    EXPECT_STREQ(check_program_name(name, file, ""), "**You must enter a program name**");
+    name = " ABCDEFGHIJKLMNOP ";  // 16, trimmed
+    EXPECT_EQ(check_program_name(name, file, ""), nullptr);
+    EXPECT_EQ(name, "ABCDEFGHIJKLMNOP");
+    name = "ABCDEFGHIJKLMNOPQ";
+    EXPECT_STREQ(check_program_name(name, file, ""), "**Program name is too long**");
+    // A 19-character name that came from the host goes back unchanged; any edit of it must fit.
+    name = "ABCDEFGHIJKLMNOPQRS";
+    EXPECT_EQ(check_program_name(name, file, "ABCDEFGHIJKLMNOPQRS"), nullptr);
+    name = "ABCDEFGHIJKLMNOPQRT";
+    EXPECT_STREQ(check_program_name(name, file, "ABCDEFGHIJKLMNOPQRS"), "**Program name is too long**");
+    // Another application's name in other letter case, and even this one's in other case, is a duplicate.
+    name = "payroll";
+    EXPECT_STREQ(check_program_name(name, file, ""), "**Duplicate Program Name**");
+    EXPECT_STREQ(check_program_name(name, file, "PAYROLL"), "**Duplicate Program Name**");
+    name = "PAYROLL";
+    EXPECT_EQ(check_program_name(name, file, "PAYROLL"), nullptr);
 }
 
 }  // namespace

@@ -30,6 +30,10 @@ TEST(OptionsE2e, GlobalOptionsShowInTheViewsWordingAndChangeThroughSetGlobal) {
               "No Program Security\nNo Sec Admin\nUsercode = <default>\nPriority =  7\nNo Translation\n"
               "SECURITYTYPE: GUARDED\nSECURITYUSE: IN\nDate Base:12/31/99\nUsing Database Libraries\n"
               "Return Unique Indices\nAppName =PAYAPP\nShow Fields\n");
+    // "none" clears the date base: all three parts go as 0.
+    set = e2e.kestra({"set-global", "(PAY)PAYROLL ON PAYPACK", "--date-base", "none"});
+    EXPECT_EQ(set.status, 0) << set.err;
+    EXPECT_TRUE(has(e2e.kestra({"global", "(PAY)PAYROLL ON PAYPACK"}).out, "Date Base:0/0/0\n"));
     auto json = e2e.kestra({"--json", "global", "5"});
     EXPECT_TRUE(has(json.out, "\"guardfile\":\"(PAY)GUARD\"")) << json.out;
     EXPECT_TRUE(has(json.out, "\"description\":\"Payroll reporting\"")) << json.out;
