@@ -2,7 +2,9 @@
 // a connection window, every way out of the Connect dialog, one session per connection, logout on closing, and
 // placements that come back. The class logs in once for most of its cases; a login and a logout each drain the
 // line for about a second.
+#include <QAbstractScrollArea>
 #include <QComboBox>
+#include <QScrollBar>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -245,6 +247,13 @@ class FrameTest : public QObject {
         QVERIFY(!frame->commands().action(cmd::kSaveConfigFile)->isEnabled());
         QVERIFY(!frame->commands().action(cmd::kGetFiles)->isEnabled());
         QVERIFY(frame->commands().action(cmd::kPutFiles)->isEnabled());
+        // The sample's file names are wider than the tree's default pane: the pane scrolls rather than hides them.
+        auto* window = qobject_cast<ui::CAdminFrame*>(frame->mdi_area()->subWindowList().front());
+        QVERIFY(window != nullptr);
+        auto* tree = qobject_cast<QAbstractScrollArea*>(window->splitter()->widget(0));
+        QVERIFY(tree != nullptr);
+        QTRY_VERIFY(tree->horizontalScrollBar()->maximum() > 0);
+        QTRY_VERIFY(tree->horizontalScrollBar()->isVisible());
         const QString problem = testing::compare_screenshot(frame.get(), "frame-with-connection");
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
@@ -285,8 +294,9 @@ class FrameTest : public QObject {
         QVERIFY(pane->text().isEmpty());
         QVERIFY(!frame->commands().action(cmd::kSaveConfigFile)->isEnabled());
         QVERIFY(frame->commands().action(cmd::kExpandAll)->isEnabled());
+        // The node added here went in behind the views' backs: read the host's list afresh, which tells them.
         doc.set_selected(nullptr);
-        doc.root().clear_children();
+        QCOMPARE(window->tree().load_tree(), std::int16_t{0});
         frame->update_commands();
     }
 
