@@ -10,7 +10,7 @@
 #include "ui/client_config_view.h"
 #include "ui/host_text.h"
 #include "ui/report_commands.h"
-#include "ui/special_dialogs.h"
+#include "ui/options_dialogs.h"
 #include "ui/toolbar_icons.h"
 #include "ui/window_geometry.h"
 #include "workspace/command_ids.h"

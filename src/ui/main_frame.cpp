@@ -26,7 +26,7 @@
 #include "ui/connect_dialog.h"
 #include "ui/host_text.h"
 #include "ui/object_names.h"
-#include "ui/special_dialogs.h"
+#include "ui/options_dialogs.h"
 #include "ui/toolbar_icons.h"
 #include "ui/ui_seams.h"
 #include "ui/window_geometry.h"

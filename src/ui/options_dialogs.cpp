@@ -1,4 +1,4 @@
-#include "ui/special_dialogs.h"
+#include "ui/options_dialogs.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
