@@ -69,17 +69,6 @@ public:
     std::vector<QPrinter*> printers;
 };
 
-int log_in(QDialog& d) {
-    auto* user = d.findChild<QLineEdit*>("ctl_Connect_UserId");
-    auto* password = d.findChild<QLineEdit*>("ctl_Connect_Password");
-    auto* providers = d.findChild<QComboBox*>("ctl_Connect_Provider");
-    if (user == nullptr || password == nullptr || providers == nullptr) return -1;
-    user->setText("ADMIN");
-    password->setText("SECRET");
-    providers->setCurrentIndex(providers->findText("Tavlink"));
-    QTest::mouseClick(ui::find_control<QPushButton>(&d, ui::kOkId), Qt::LeftButton);
-    return d.result();
-}
 
 int press_ok(QDialog& d) {
     QTest::mouseClick(ui::find_control<QPushButton>(&d, ui::kOkId), Qt::LeftButton);
@@ -164,7 +153,7 @@ private slots:
         frame = std::make_unique<ui::CMainFrame>(host->ini());
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        seams->next_dialog(log_in);
+        seams->next_dialog(testing::log_in_as_admin);
         window = frame->new_connection();
         QVERIFY2(window != nullptr, hooks->boxes.empty() ? "no login" : hooks->boxes.front().c_str());
 

@@ -1,12 +1,17 @@
 #include "qtest_support.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFont>
 #include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
 #include <algorithm>
 #include <cstdlib>
+
+#include "ui/object_names.h"
 
 namespace kestra::testing {
 
@@ -57,6 +62,19 @@ QString TestSeams::file_dialog(QWidget*, const ui::FileRequest& request) {
     QString answer = file_answers.front();
     file_answers.pop_front();
     return answer;
+}
+
+int log_in_as_admin(QDialog& dialog) {
+    auto* user = dialog.findChild<QLineEdit*>(QStringLiteral("ctl_Connect_UserId"));
+    auto* password = dialog.findChild<QLineEdit*>(QStringLiteral("ctl_Connect_Password"));
+    auto* providers = dialog.findChild<QComboBox*>(QStringLiteral("ctl_Connect_Provider"));
+    auto* ok = ui::find_control<QPushButton>(&dialog, ui::kOkId);
+    if (user == nullptr || password == nullptr || providers == nullptr || ok == nullptr) return -1;
+    user->setText(QStringLiteral("ADMIN"));
+    password->setText(QStringLiteral("SECRET"));
+    providers->setCurrentIndex(providers->findText(QStringLiteral("Tavlink")));
+    QTest::mouseClick(ok, Qt::LeftButton);
+    return dialog.result();
 }
 
 QString compare_screenshot(QWidget* widget, const QString& name, double tolerance) {

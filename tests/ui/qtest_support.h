@@ -53,6 +53,10 @@ class TestSeams : public ui::UiSeams {
     std::deque<DialogHandler> dialogs_;
 };
 
+// Answers the Connect dialog as the sample host's administrator over Tavlink and presses OK; the dialog's result
+// (-1 when it is not the Connect dialog).
+int log_in_as_admin(QDialog& dialog);
+
 // Saves the widget as PNG under the build's screenshot folder and compares it loosely with the reference in
 // tests/data/screenshots (within a few pixels of its size, at most `tolerance` of the pixels differing by more than
 // a little). With no

@@ -36,12 +36,6 @@ using model::CServerNode;
 
 namespace {
 
-int log_in(QDialog& d) {
-    d.findChild<QLineEdit*>("ctl_Connect_UserId")->setText("ADMIN");
-    d.findChild<QLineEdit*>("ctl_Connect_Password")->setText("SECRET");
-    QTest::mouseClick(ui::find_control<QPushButton>(&d, ui::kOkId), Qt::LeftButton);
-    return d.result();
-}
 
 void set_text(QDialog& d, int id, const QString& text) {
     auto* edit = ui::find_control<QLineEdit>(&d, id);
@@ -93,7 +87,7 @@ class SettingsDialogsTest : public QObject {
         frame->resize(760, 480);
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        seams->next_dialog(log_in);
+        seams->next_dialog(testing::log_in_as_admin);
         window = frame->new_connection();
         QVERIFY(window != nullptr);
         window->showMaximized();

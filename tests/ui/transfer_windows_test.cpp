@@ -492,14 +492,7 @@ class TransferWindowsTest : public QObject {
         auto frame = std::make_unique<ui::CMainFrame>(host->ini());
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        seams->next_dialog([](QDialog& d) {
-            d.findChild<QLineEdit*>("ctl_Connect_UserId")->setText("ADMIN");
-            d.findChild<QLineEdit*>("ctl_Connect_Password")->setText("SECRET");
-            auto* providers = d.findChild<QComboBox*>("ctl_Connect_Provider");
-            providers->setCurrentIndex(providers->findText("Tavlink"));
-            QTest::mouseClick(button(d, ui::kOkId), Qt::LeftButton);
-            return d.result();
-        });
+        seams->next_dialog(testing::log_in_as_admin);
         QVERIFY(frame->new_connection() != nullptr);
         QVERIFY(!frame->commands().action(cmd::kGetFiles)->isEnabled());
         QVERIFY(frame->commands().action(cmd::kPutFiles)->isEnabled());

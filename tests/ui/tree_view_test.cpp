@@ -35,14 +35,6 @@ using model::CServerNode;
 
 namespace {
 
-int log_in(QDialog& d) {
-    auto* user = d.findChild<QLineEdit*>("ctl_Connect_UserId");
-    auto* password = d.findChild<QLineEdit*>("ctl_Connect_Password");
-    user->setText("ADMIN");
-    password->setText("SECRET");
-    QTest::mouseClick(ui::find_control<QPushButton>(&d, ui::kOkId), Qt::LeftButton);
-    return d.result();
-}
 
 // Types a name into the dialog's field and presses OK.
 int name_and_ok(QDialog& d, const QString& field, const QString& name) {
@@ -121,7 +113,7 @@ private slots:
         frame->resize(760, 480);
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        seams->next_dialog(log_in);
+        seams->next_dialog(testing::log_in_as_admin);
         window = frame->new_connection();
         QVERIFY2(window != nullptr, hooks->boxes.empty() ? "" : hooks->boxes.front().c_str());
         window->showMaximized();
