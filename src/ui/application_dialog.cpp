@@ -66,11 +66,7 @@ CProgramDlg::CProgramDlg(const QString& table, bool update_allowed, QWidget* par
     auto* name = new QLabel(table, this);
     set_control_id(name, 1148);
     update_ = check_box(this, 1038, QStringLiteral("&Update Allowed"), update_allowed);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    set_control_id(buttons->button(QDialogButtonBox::Ok), kOkId);
-    set_control_id(buttons->button(QDialogButtonBox::Cancel), kCancelId);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = ok_cancel_buttons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(name);
     layout->addWidget(update_);
@@ -143,11 +139,7 @@ CApplicationDlg::CApplicationDlg(workspace::ApplicationForm& form, QWidget* pare
     columns->addLayout(left);
     columns->addLayout(right, 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    set_control_id(buttons->button(QDialogButtonBox::Ok), kOkId);
-    set_control_id(buttons->button(QDialogButtonBox::Cancel), kCancelId);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = ok_cancel_buttons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     layout->addWidget(message_);

@@ -112,12 +112,8 @@ CCalcBuilderDlg::CCalcBuilderDlg(std::vector<expr::CalcField> fields, int requir
         connect(b, &QPushButton::clicked, this, [this, which] { press(which); });
     }
 
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* box = ok_cancel_buttons(this);
     ok_ = box->button(QDialogButtonBox::Ok);
-    set_control_id(ok_, kOkId);
-    set_control_id(box->button(QDialogButtonBox::Cancel), kCancelId);
-    connect(box, &QDialogButtonBox::accepted, this, &CCalcBuilderDlg::accept);
-    connect(box, &QDialogButtonBox::rejected, this, &CCalcBuilderDlg::reject);
 
     auto* lists = new QGridLayout;
     lists->addWidget(insert_label, 0, 0);

@@ -48,12 +48,8 @@ CConfigNameDlg::CConfigNameDlg(configsvc::NameUse use, const model::CServerNode&
     set_control_id(message_, kMessageId);
     message_->setAccessibleName(QStringLiteral("Message"));
     layout->addWidget(message_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = ok_cancel_buttons(this);
     ok_ = buttons->button(QDialogButtonBox::Ok);
-    set_control_id(ok_, kOkId);
-    set_control_id(buttons->button(QDialogButtonBox::Cancel), kCancelId);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     auto enable = [this] { ok_->setEnabled(!edit_->text().trimmed().isEmpty()); };
     connect(edit_, &QLineEdit::textChanged, this, enable);

@@ -33,11 +33,7 @@ CExpressionEditDlg::CExpressionEditDlg(expr::CExpressionParser& parser, QWidget*
                           edit_->fontMetrics().lineSpacing() * 6);
     label_->setBuddy(edit_);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    set_control_id(buttons->button(QDialogButtonBox::Ok), kOkId);
-    set_control_id(buttons->button(QDialogButtonBox::Cancel), kCancelId);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CExpressionEditDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CExpressionEditDlg::reject);
+    auto* buttons = ok_cancel_buttons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);

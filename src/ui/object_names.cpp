@@ -1,5 +1,9 @@
 #include "ui/object_names.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+
 #include <QAction>
 #include <QMenu>
 #include <QVariant>
@@ -50,6 +54,15 @@ QWidget* find_control(const QWidget* dialog, int id) {
         if (w->property(kControlIdProperty).toInt(&ok) == id && ok && w->window() == dialog->window()) return w;
     }
     return nullptr;
+}
+
+QDialogButtonBox* ok_cancel_buttons(QDialog* dialog) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    set_control_id(buttons->button(QDialogButtonBox::Ok), kOkId);
+    set_control_id(buttons->button(QDialogButtonBox::Cancel), kCancelId);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }
 
 }  // namespace kestra::ui

@@ -3,6 +3,8 @@
 #include <QString>
 
 class QAction;
+class QDialog;
+class QDialogButtonBox;
 class QMenu;
 class QObject;
 class QWidget;
@@ -18,6 +20,9 @@ namespace kestra::ui {
 inline constexpr char kControlIdProperty[] = "ctlId";
 inline constexpr int kOkId = 1;
 inline constexpr int kCancelId = 2;
+
+// OK and Cancel named as every dialog names them (ctl_1, ctl_2), accepting and rejecting the dialog.
+QDialogButtonBox* ok_cancel_buttons(QDialog* dialog);
 
 void set_control_id(QWidget* control, int id);
 void set_control_role(QWidget* control, const QString& dialog, const QString& role);

@@ -31,15 +31,6 @@ QCheckBox* check_box(QWidget* parent, int id, const QString& text, bool on) {
     return box;
 }
 
-QDialogButtonBox* ok_cancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    set_control_id(buttons->button(QDialogButtonBox::Ok), kOkId);
-    set_control_id(buttons->button(QDialogButtonBox::Cancel), kCancelId);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
-
 }  // namespace
 
 COptionsDlg::COptionsDlg(bool return_groups, bool update_allowed, QWidget* parent) : QDialog(parent) {
@@ -53,7 +44,7 @@ COptionsDlg::COptionsDlg(bool return_groups, bool update_allowed, QWidget* paren
     inner->addWidget(update_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addWidget(ok_cancel(this));
+    layout->addWidget(ok_cancel_buttons(this));
 }
 
 bool COptionsDlg::return_groups() const {
@@ -75,7 +66,7 @@ CPreferencesDlg::CPreferencesDlg(QWidget* parent) : QDialog(parent) {
     sort_ = check_box(this, 1193, QStringLiteral("&Sort Datasets"), a.sort_datasets != 0);
     auto* layout = new QVBoxLayout(this);
     for (QWidget* w : {confirm_delete_, auto_save_, cobol_, sort_}) layout->addWidget(w);
-    layout->addWidget(ok_cancel(this));
+    layout->addWidget(ok_cancel_buttons(this));
 }
 
 void CPreferencesDlg::store() const {

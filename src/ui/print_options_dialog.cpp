@@ -38,11 +38,7 @@ CPrintOptionsDlg::CPrintOptionsDlg(const report::PrintOptions& options, QWidget*
     }
     layout->addWidget(tables);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    set_control_id(buttons->button(QDialogButtonBox::Ok), kOkId);
-    set_control_id(buttons->button(QDialogButtonBox::Cancel), kCancelId);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CPrintOptionsDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CPrintOptionsDlg::reject);
+    auto* buttons = ok_cancel_buttons(this);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     global_options_->setFocus(Qt::OtherFocusReason);

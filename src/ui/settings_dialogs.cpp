@@ -33,15 +33,6 @@ namespace {
 using workspace::GlobalSettingsForm;
 using workspace::LimitsForm;
 
-QDialogButtonBox* ok_cancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    set_control_id(buttons->button(QDialogButtonBox::Ok), kOkId);
-    set_control_id(buttons->button(QDialogButtonBox::Cancel), kCancelId);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
-
 QLineEdit* line_edit(QWidget* parent, int id) {
     auto* edit = new QLineEdit(parent);
     set_control_id(edit, id);
@@ -232,7 +223,7 @@ CGlobalSettingsDlg::CGlobalSettingsDlg(GlobalSettingsForm& form, QWidget* parent
     columns->addLayout(right, 2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
-    layout->addWidget(ok_cancel(this));
+    layout->addWidget(ok_cancel_buttons(this));
 
     fields_ = {{GlobalSettingsForm::kDescription, description_},
                {GlobalSettingsForm::kUsercode, usercode_},
@@ -300,7 +291,7 @@ CLimitsDlg::CLimitsDlg(LimitsForm& form, QWidget* parent) : QDialog(parent), for
     controls_ = std::make_unique<LimitControls>(group);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addWidget(ok_cancel(this));
+    layout->addWidget(ok_cancel_buttons(this));
     controls_->show(form);
 }
 

@@ -27,11 +27,7 @@ CTableNameDlg::CTableNameDlg(const std::string& message, const std::string& name
     auto* label = new QLabel(QStringLiteral("Table &Name"), this);
     label->setBuddy(edit_);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    set_control_id(buttons->button(QDialogButtonBox::Ok), kOkId);
-    set_control_id(buttons->button(QDialogButtonBox::Cancel), kCancelId);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = ok_cancel_buttons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(message_);

@@ -116,12 +116,8 @@ CTableSelectionDlg::CTableSelectionDlg(workspace::CAdminDoc& doc, const configsv
     lists->setColumnStretch(0, 1);
     lists->setColumnStretch(2, 1);
 
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* box = ok_cancel_buttons(this);
     ok_ = box->button(QDialogButtonBox::Ok);
-    set_control_id(ok_, kOkId);
-    set_control_id(box->button(QDialogButtonBox::Cancel), kCancelId);
-    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

@@ -120,11 +120,7 @@ CWhereConditionDlg::CWhereConditionDlg(const std::string& where, QWidget* parent
     set_control_role(message_, QStringLiteral("WhereCondition"), QStringLiteral("Message"));
     message_->setWordWrap(true);
 
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    set_control_id(box->button(QDialogButtonBox::Ok), kOkId);
-    set_control_id(box->button(QDialogButtonBox::Cancel), kCancelId);
-    connect(box, &QDialogButtonBox::accepted, this, &CWhereConditionDlg::accept);
-    connect(box, &QDialogButtonBox::rejected, this, &CWhereConditionDlg::reject);
+    auto* box = ok_cancel_buttons(this);
 
     auto* guided = new QGridLayout;
     guided->addWidget(insert_label, 0, 0);
