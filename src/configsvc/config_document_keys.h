@@ -99,10 +99,4 @@ inline std::string_view field_kind_word(std::int32_t kind) {
     }
 }
 
-namespace doc_limits {
-// A document holds what the host holds: texts bounded only by the wire. What a person may type binds a new or
-// changed text, and the planner checks that.
-inline constexpr std::size_t kWire = 999;  // what a 3-digit length prefix carries
-}  // namespace doc_limits
-
 }  // namespace kestra::configsvc

@@ -224,12 +224,12 @@ void read_global(Reader& r, const json& j, const std::string& path, model::CGlob
     r.flag(j, path, keys::kHideFields, g.hide_fields);
     r.integer(j, path, keys::kSecurityType, g.security_type, 0, 2);
     r.integer(j, path, keys::kSecurityUse, g.security_use, 0, 3);
-    r.text(j, path, keys::kGuardfile, g.guardfile, doc_limits::kWire);
+    r.text(j, path, keys::kGuardfile, g.guardfile, model::kMaxWireText);
     r.integer(j, path, keys::kProgramSecurity, g.program_security, 0, 2);
-    r.text(j, path, keys::kUsercode, g.usercode, doc_limits::kWire);
-    r.text(j, path, keys::kAppName, g.app_name, doc_limits::kWire);
+    r.text(j, path, keys::kUsercode, g.usercode, model::kMaxWireText);
+    r.text(j, path, keys::kAppName, g.app_name, model::kMaxWireText);
     r.integer(j, path, keys::kPriority, g.priority, 0, 99);
-    r.text(j, path, keys::kTranslation, g.translation, doc_limits::kWire);
+    r.text(j, path, keys::kTranslation, g.translation, model::kMaxWireText);
 }
 
 void read_field(Reader& r, const json& j, const std::string& path, CConfigField& f) {
@@ -275,8 +275,8 @@ void read_field(Reader& r, const json& j, const std::string& path, CConfigField&
                                                                     : "other") +
                                            " field");
 
-    r.text(j, path, keys::kName, f.name, doc_limits::kWire, !host);
-    r.text(j, path, keys::kHostName, f.host_name, doc_limits::kWire, host);
+    r.text(j, path, keys::kName, f.name, model::kMaxWireText, !host);
+    r.text(j, path, keys::kHostName, f.host_name, model::kMaxWireText, host);
     if (host && f.host_name.empty() && Reader::find(j, keys::kHostName) != nullptr)
         r.fail(at(path, keys::kHostName), "empty");
     // A host field whose name is left out is called by its host name, as the field list does.
@@ -296,13 +296,13 @@ void read_field(Reader& r, const json& j, const std::string& path, CConfigField&
     r.integer(j, path, keys::kOffsetValue, f.offset_value, 0, 9999);
     r.flag(j, path, keys::kOffsetInCharacters, f.offset_in_characters);
     r.flag(j, path, keys::kOffsetFromStart, f.offset_from_start);
-    r.text(j, path, keys::kBaseField, f.base_field, doc_limits::kWire);
-    r.text(j, path, keys::kExpression, f.expression, doc_limits::kWire, calculated);
+    r.text(j, path, keys::kBaseField, f.base_field, model::kMaxWireText);
+    r.text(j, path, keys::kExpression, f.expression, model::kMaxWireText, calculated);
 }
 
 void read_set(Reader& r, const json& j, const std::string& path, CTableSet& s) {
     if (!r.object(j, path, {keys::kName, keys::kFirst, keys::kSecond, keys::kThird, keys::kKeys})) return;
-    r.text(j, path, keys::kName, s.set_name, doc_limits::kWire, true);
+    r.text(j, path, keys::kName, s.set_name, model::kMaxWireText, true);
     r.integer(j, path, keys::kFirst, s.first_attribute, 0, 9);
     r.integer(j, path, keys::kSecond, s.second_attribute, 0, 9);
     r.integer(j, path, keys::kThird, s.third_attribute, 0, 9);
@@ -322,10 +322,10 @@ void read_set(Reader& r, const json& j, const std::string& path, CTableSet& s) {
 
 void read_member(Reader& r, const json& j, const std::string& path, CJoinMember& m) {
     if (!r.object(j, path, {keys::kSubTable, keys::kSet, keys::kJoinKind, keys::kWhere, keys::kJoinFields})) return;
-    r.text(j, path, keys::kSubTable, m.sub_table, doc_limits::kWire, true);
-    r.text(j, path, keys::kSet, m.set, doc_limits::kWire);
+    r.text(j, path, keys::kSubTable, m.sub_table, model::kMaxWireText, true);
+    r.text(j, path, keys::kSet, m.set, model::kMaxWireText);
     r.integer(j, path, keys::kJoinKind, m.join_kind, 0, 9);
-    r.text(j, path, keys::kWhere, m.where_condition, doc_limits::kWire);
+    r.text(j, path, keys::kWhere, m.where_condition, model::kMaxWireText);
     const json* list = r.array(j, path, keys::kJoinFields, kMaxDocumentEntries);
     if (list == nullptr) return;
     for (std::size_t i = 0; i < list->size() && !r.full(); ++i) {
@@ -333,14 +333,14 @@ void read_member(Reader& r, const json& j, const std::string& path, CJoinMember&
         const std::string here = at(at(path, keys::kJoinFields), i);
         if (!r.object(f, here, {keys::kField, keys::kKind, keys::kMember, keys::kValue})) continue;
         auto field = std::make_unique<CJoinField>();
-        r.text(f, here, keys::kField, field->field, doc_limits::kWire, true);
+        r.text(f, here, keys::kField, field->field, model::kMaxWireText, true);
         // An unbound condition (-1) ends a member's list on the wire; a document lists bound ones only.
         r.integer(f, here, keys::kKind, field->kind, 0, 2, true);
         if (field->kind == model::JoinFieldKind::field)
             r.integer(f, here, keys::kMember, field->member_number, 1, 9999, true);
         else if (Reader::find(f, keys::kMember) != nullptr)
             r.fail(at(here, keys::kMember), "only a field of another member names a member");
-        r.text(f, here, keys::kValue, field->value, doc_limits::kWire, true);
+        r.text(f, here, keys::kValue, field->value, model::kMaxWireText, true);
         m.join_fields.push_back(std::move(field));
     }
 }
@@ -361,7 +361,7 @@ void read_table(Reader& r, const json& j, const std::string& path, CConfigTable&
                   keys::kDatabase, keys::kDataset, keys::kSet, keys::kDescriptionFile, keys::kWhere, keys::kSets,
                   keys::kFields});
     }
-    r.text(j, path, keys::kName, t.name, doc_limits::kWire, true);
+    r.text(j, path, keys::kName, t.name, model::kMaxWireText, true);
     if (t.name.empty() && Reader::find(j, keys::kName) != nullptr) r.fail(at(path, keys::kName), "empty");
     r.integer(j, path, keys::kNumber, t.table_number, 0, 9999);
     r.integer(j, path, keys::kOption, t.table_option, 0, 99999);
@@ -386,12 +386,12 @@ void read_table(Reader& r, const json& j, const std::string& path, CConfigTable&
             }
         return;
     }
-    r.text(j, path, keys::kDatabase, t.database, doc_limits::kWire);
-    r.text(j, path, keys::kDataset, t.dataset, doc_limits::kWire);
-    r.text(j, path, keys::kSet, t.set, doc_limits::kWire);
+    r.text(j, path, keys::kDatabase, t.database, model::kMaxWireText);
+    r.text(j, path, keys::kDataset, t.dataset, model::kMaxWireText);
+    r.text(j, path, keys::kSet, t.set, model::kMaxWireText);
     t.over_a_set = !t.set.empty();
-    r.text(j, path, keys::kDescriptionFile, t.description_file, doc_limits::kWire);
-    r.text(j, path, keys::kWhere, t.where_condition, doc_limits::kWire);
+    r.text(j, path, keys::kDescriptionFile, t.description_file, model::kMaxWireText);
+    r.text(j, path, keys::kWhere, t.where_condition, model::kMaxWireText);
     if (const json* list = r.array(j, path, keys::kSets, kMaxDocumentEntries)) {
         for (std::size_t i = 0; i < list->size() && !r.full(); ++i) {
             auto s = std::make_unique<CTableSet>();
@@ -417,7 +417,7 @@ void read_table(Reader& r, const json& j, const std::string& path, CConfigTable&
 
 void read_application(Reader& r, const json& j, const std::string& path, CPcApplication& app) {
     if (!r.object(j, path, {keys::kProgram, keys::kNumber, keys::kUpdateAllowed, keys::kLimits, keys::kTables})) return;
-    r.text(j, path, keys::kProgram, app.program_name, doc_limits::kWire, true);
+    r.text(j, path, keys::kProgram, app.program_name, model::kMaxWireText, true);
     if (app.program_name.empty() && Reader::find(j, keys::kProgram) != nullptr)
         r.fail(at(path, keys::kProgram), "empty");
     r.integer(j, path, keys::kNumber, app.app_number, 0, 999);
@@ -435,7 +435,7 @@ void read_application(Reader& r, const json& j, const std::string& path, CPcAppl
         const std::string here = at(at(path, keys::kTables), i);
         if (!r.object(e, here, {keys::kName, keys::kNumber, keys::kUpdateAllowed})) continue;
         auto t = std::make_unique<CConfigTable>();
-        r.text(e, here, keys::kName, t->name, doc_limits::kWire, true);
+        r.text(e, here, keys::kName, t->name, model::kMaxWireText, true);
         if (t->name.empty() && Reader::find(e, keys::kName) != nullptr) r.fail(at(here, keys::kName), "empty");
         r.integer(e, here, keys::kNumber, t->table_number, 0, 9999);
         r.flag(e, here, keys::kUpdateAllowed, t->update_allowed);
@@ -529,8 +529,8 @@ void read_root(Reader& r, const json& root, ConfigDocument& document) {
              {keys::kFormat, keys::kFile, keys::kDescription, keys::kGlobal, keys::kLimits, keys::kApplications,
               keys::kTables});
     CConfigFile& file = document.file;
-    r.read_text(root, "", keys::kFile, doc_limits::kWire, false, document.file_name);
-    r.text(root, "", keys::kDescription, file.description, doc_limits::kWire);
+    r.read_text(root, "", keys::kFile, model::kMaxWireText, false, document.file_name);
+    r.text(root, "", keys::kDescription, file.description, model::kMaxWireText);
     if (const json* g = r.child_object(root, "", keys::kGlobal))
         read_global(r, *g, std::string(keys::kGlobal), file.global_options);
     if (const json* l = r.child_object(root, "", keys::kLimits))
