@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "configsvc/config_document.h"
+#include "configsvc/config_file_names.h"
 #include "configsvc/config_match.h"
 #include "expr/calc_checker.h"
 #include "expr/expression_edit_logic.h"
@@ -587,7 +588,7 @@ class Planner {
                                "table number " + num(entry->table_number) + " is not a table of the document");
             if (m.b != nullptr)
                 typed("application " + m.b->program_name.str(), "program",
-                      m.a != nullptr ? m.a->program_name.view() : "", m.b->program_name.view(), model::kProgramNameMax);
+                      m.a != nullptr ? m.a->program_name.view() : "", m.b->program_name.view(), kMaxProgramName);
             if (m.a == nullptr) {
                 plan_.application_additions.push_back(m.b);
                 additions.changes.push_back("add application " + m.b->program_name.str());

@@ -87,6 +87,11 @@ TEST_F(ConfigPlanTest, LongHostTextsPassUnchangedWhileChangedOnesAreHeldToTheirL
     EXPECT_TRUE(refused(p, "name longer than 29 characters")) << all(p);
     EXPECT_TRUE(refused(p, "global: usercode longer than 17 characters")) << all(p);
     EXPECT_TRUE(refused(p, "table ORDERS: where longer than 255 characters")) << all(p);
+    // A new program name is held to what the Application window lets a person type.
+    ASSERT_FALSE(doc.file.applications.empty());
+    doc.file.applications[0]->program_name.assign(std::string(17, 'P'));
+    EXPECT_TRUE(refused(plan(true), "program longer than 16 characters")) << all(plan(true));
+    doc.file.applications[0]->program_name.assign(host.file.applications[0]->program_name.str());
 
     field("CUSTOMER", std::string(30, 'N').c_str()).name.assign(std::string(29, 'N'));
     doc.file.global_options.usercode.assign(std::string(17, 'V'));
