@@ -10,10 +10,12 @@
 #include "cli/table_arg.h"
 #include "configsvc/field_requests.h"
 #include "configsvc/pending_unload_list.h"
+#include "configsvc/table_field_names.h"
 #include "configsvc/table_requests.h"
 #include "hostlink/host_session.h"
 #include "model/config_table.h"
 #include "model/date_formats.h"
+#include "model/field_edits.h"
 
 namespace kestra::cli {
 
@@ -103,16 +105,6 @@ int load_plain_table(CliContext& ctx, CConfigClient& client, CConfigFile& file, 
     if (configsvc::load_table(client, static_cast<std::uint32_t>(file.file_reference), *table) != hostlink::kSuccess)
         return host_failed(ctx, client);
     return kExitOk;
-}
-
-// The checks of the field dialogs; empty when the name passes. `current` is the name the dialog opened with.
-std::string check_field_name(const CConfigTable& table, const std::string& name, const std::string& current) {
-    if (name.empty()) return "**You must enter a field name**";
-    // The name the field came with passes as it is, however long the host holds it; a new one is held to the limit.
-    if (name != current && name.size() > kMaxFieldName) return "**Field name too long**";
-    // Compared with every field, this one included: a change of letter case alone is refused.
-    if (name != current && table.find_field(name) != nullptr) return "**Duplicate Field Name**";
-    return {};
 }
 
 // --- fields ---
@@ -217,16 +209,13 @@ int run_set_field(CliContext& ctx, std::span<const std::string> args) {
         if (name) {
             // The host field dialog's name box holds upper case only.
             const std::string wanted = field->field_kind == FieldKind::host ? upper(trim(*name)) : trim(*name);
-            if (const std::string problem = check_field_name(table, wanted, field->name.str()); !problem.empty()) {
+            std::string wanted_trimmed = wanted;
+            if (const char* problem = configsvc::check_field_name(wanted_trimmed, table, field->name.view())) {
                 ctx.err << "kestra: " << problem << "\n";
                 // Too long is the command line's fault, whichever side of the login finds it.
                 return wanted != field->name.view() && wanted.size() > kMaxFieldName ? kExitUsage : kExitFailure;
             }
-            if (wanted != field->name.view()) {
-                field->name.assign(wanted);
-                field->name_changed = true;
-                field->bModified = true;
-            }
+            model::rename_field(*field, wanted);
         }
         if (update && *update != field->update_allowed) {
             if (field->field_kind == FieldKind::calculated) {
@@ -283,25 +272,10 @@ int run_marks(CliContext& ctx, std::span<const std::string> args, Mark mark, con
             if (std::find(chosen.begin(), chosen.end(), f) == chosen.end()) chosen.push_back(f);
         }
         for (CConfigField* f : chosen) {
-            if (mark == Mark::remove) {
-                f->bModified = true;
-                f->bDeleted = true;
-                auto it = std::find_if(table.fields.begin(), table.fields.end(),
-                                       [&](const auto& p) { return p.get() == f; });
-                // A field the host has never seen goes without a request.
-                if (f->is_new && f->tblfieldnum == 0)
-                    table.fields.erase(it);
-                else {
-                    table.cut_fields.push_back(std::move(*it));
-                    table.fields.erase(it);
-                }
-                continue;
-            }
-            const bool visible = mark == Mark::show;
-            if (f->visible == visible) continue;  // already as asked
-            f->visible = visible;
-            f->bVisibility = true;
-            f->bModified = true;
+            if (mark == Mark::remove)
+                model::cut_field(table, *f);
+            else
+                model::set_field_visible(*f, mark == Mark::show);
         }
         return kExitOk;
     });

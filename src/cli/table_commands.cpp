@@ -9,6 +9,7 @@
 #include "cli/table_arg.h"
 #include "cli/where_check.h"
 #include "configsvc/field_requests.h"
+#include "configsvc/table_field_names.h"
 #include "configsvc/table_requests.h"
 #include "hostlink/host_session.h"
 #include "model/config_field.h"
@@ -260,13 +261,13 @@ int run_rename_table(CliContext& ctx, std::span<const std::string> args) {
                                       ",\"name\":" + json_string(name) + ",\"unchanged\":true");
                     return kExitOk;
                 }
-                // Any other name equal ignoring case is refused, this table's own included (a change of case alone).
-                for (const auto& t : file.tables) {
-                    if (equal_ignoring_case(t->name.view(), name)) {
-                        if (table->join_table && t.get() == table) continue;  // a join is not compared with itself
-                        ctx.err << "kestra: **Duplicate Table Name**\n";
-                        return kExitFailure;
-                    }
+                // A plain table's case-only change is refused; a join is not compared with itself.
+                std::string checked = name;
+                const std::string current = table->name.str();
+                if (const char* refusal = table->join_table ? configsvc::check_join_name(checked, file, table)
+                                                            : configsvc::check_table_name(checked, file, current)) {
+                    ctx.err << "kestra: " << refusal << "\n";
+                    return kExitFailure;
                 }
                 if (load_any(client, file, *table, false) != hostlink::kSuccess) return failed(ctx, client);
                 table->name.assign(name);
