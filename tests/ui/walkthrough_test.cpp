@@ -19,19 +19,16 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QSplitter>
-#include <QStatusBar>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -674,6 +671,49 @@ class WalkthroughTest : public QObject {
                  ("the host's state differs (written to " + written + "):\n" +
                   nlohmann::json::diff(expected, actual).dump(1).substr(0, 2000))
                      .c_str());
+    }
+
+    // The checks themselves: a window with the faults they look for is caught, a sound one passes.
+    void theChecksFindWhatTheyLookFor() {
+        QDialog bad;
+        bad.setObjectName(QStringLiteral("dlg_Bad"));
+        bad.resize(200, 100);
+        auto* label = new QLabel(QStringLiteral("A caption far wider than its label"), &bad);
+        label->setGeometry(5, 5, 60, 20);
+        auto* first = new QPushButton(QStringLiteral("One"), &bad);
+        first->setGeometry(10, 40, 80, 24);
+        auto* second = new QPushButton(QStringLiteral("Two"), &bad);
+        second->setGeometry(60, 40, 80, 24);
+        auto* outside = new QPushButton(QStringLiteral("Out"), &bad);
+        outside->setGeometry(150, 80, 80, 24);
+        // A dialog makes its focused push button the default unless told otherwise.
+        for (QPushButton* button : {first, second, outside}) button->setAutoDefault(false);
+        bad.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bad));
+        QStringList found;
+        check_layout(&bad, &bad, found);
+        check_buttons(bad, found);
+        const QString all = found.join(QLatin1Char('\n'));
+        QVERIFY2(all.contains(QStringLiteral("\"A caption far wider than its label\" is cut short")), qPrintable(all));
+        QVERIFY2(all.contains(QStringLiteral("\"One\" overlaps QPushButton  \"Two\"")), qPrintable(all));
+        QVERIFY2(all.contains(QStringLiteral("\"Out\" at 150,80 80x24 leaves its window")), qPrintable(all));
+        QVERIFY2(all.contains(QStringLiteral("dlg_Bad has no default button")), qPrintable(all));
+        QVERIFY2(all.contains(QStringLiteral("dlg_Bad has no Cancel button")), qPrintable(all));
+        QCOMPARE(found.size(), 5);
+
+        // The same controls laid out, with OK and Cancel: nothing to report.
+        QDialog good;
+        good.setObjectName(QStringLiteral("dlg_Good"));
+        auto* layout = new QVBoxLayout(&good);
+        layout->addWidget(new QLabel(QStringLiteral("A caption far wider than its label"), &good));
+        layout->addWidget(new QCheckBox(QStringLiteral("&Update Allowed"), &good));
+        layout->addWidget(ui::ok_cancel_buttons(&good));
+        good.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&good));
+        found.clear();
+        check_layout(&good, &good, found);
+        check_buttons(good, found);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
     }
 
     // Select a file, switch modes, change a limit, save and exit, by key events alone.
