@@ -88,7 +88,8 @@ int caption_width(const QFontMetrics& metrics, QString text, bool mnemonic) {
         text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
     }
     int widest = 0;
-    for (const QString& line : text.split(QLatin1Char('\n'))) widest = std::max(widest, metrics.horizontalAdvance(line));
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
     return widest;
 }
 
@@ -131,8 +132,8 @@ void check_layout(const QWidget* window, const QWidget* parent, QStringList& pro
             const bool plain = label->textFormat() == Qt::PlainText ||
                                (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text()));
             if (plain && !label->wordWrap() && !label->text().isEmpty()) {
-                const int room = label->contentsRect().width() - 2 * std::max(label->margin(), 0) -
-                                 std::max(label->indent(), 0);
+                const int room =
+                    label->contentsRect().width() - 2 * std::max(label->margin(), 0) - std::max(label->indent(), 0);
                 if (caption_width(label->fontMetrics(), label->text(), label->buddy() != nullptr) > room)
                     problems << describe(w) + QStringLiteral(" is cut short (%1 pixels for its text)").arg(room);
             }
@@ -179,7 +180,8 @@ QString shots_folder() {
     const QString chosen = qEnvironmentVariable("KESTRA_WALKTHROUGH_DIR");
     if (!chosen.isEmpty()) return chosen;
     QString name = QStringLiteral("walkthrough");
-    if (QGuiApplication::platformName() != QStringLiteral("offscreen")) name += QLatin1Char('-') + QGuiApplication::platformName();
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
+        name += QLatin1Char('-') + QGuiApplication::platformName();
     if (qApp->devicePixelRatio() > 1.0) name += QStringLiteral("-scale%1").arg(qApp->devicePixelRatio());
     return QStringLiteral(KESTRA_BIN_DIR "/../screenshots/") + name;
 }
@@ -280,11 +282,9 @@ class WalkthroughTest : public QObject {
             image.save(shot_path);
             return;
         }
-        const QString problem =
-            testing::compare_image(image, shot_path,
-                                   QStringLiteral(KESTRA_TEST_DATA "/screenshots/walkthrough/") + file +
-                                       QStringLiteral(".png"),
-                                   0.02);
+        const QString problem = testing::compare_image(
+            image, shot_path,
+            QStringLiteral(KESTRA_TEST_DATA "/screenshots/walkthrough/") + file + QStringLiteral(".png"), 0.02);
         if (!problem.isEmpty()) problems << file + QStringLiteral(": ") + problem;
     }
 
@@ -319,11 +319,10 @@ class WalkthroughTest : public QObject {
                 return;
             }
             // A message box no step asked for is an error the user would have seen.
-            const QString first_box =
-                hooks->boxes.empty() ? QString() : QString::fromStdString(hooks->boxes.front());
+            const QString first_box = hooks->boxes.empty() ? QString() : QString::fromStdString(hooks->boxes.front());
             QVERIFY2(hooks->boxes.empty(), qPrintable(QString::fromLatin1(name) + QStringLiteral(": ") + first_box));
-            QVERIFY2(seams->unexpected_dialogs.isEmpty(),
-                     qPrintable(QString::fromLatin1(name) + QStringLiteral(": ") + seams->unexpected_dialogs.join(", ")));
+            QVERIFY2(seams->unexpected_dialogs.isEmpty(), qPrintable(QString::fromLatin1(name) + QStringLiteral(": ") +
+                                                                     seams->unexpected_dialogs.join(", ")));
             QVERIFY2(seams->pending_dialogs() == 0, name);
             QVERIFY2(problems.isEmpty(), qPrintable(QString::fromLatin1(name) + QStringLiteral(":\n  ") +
                                                     problems.join(QStringLiteral("\n  "))));
@@ -667,10 +666,9 @@ class WalkthroughTest : public QObject {
             }
         }
         QVERIFY2(error.empty(), (error + "; the host's state is in " + written).c_str());
-        QVERIFY2(actual == expected,
-                 ("the host's state differs (written to " + written + "):\n" +
-                  nlohmann::json::diff(expected, actual).dump(1).substr(0, 2000))
-                     .c_str());
+        QVERIFY2(actual == expected, ("the host's state differs (written to " + written + "):\n" +
+                                      nlohmann::json::diff(expected, actual).dump(1).substr(0, 2000))
+                                         .c_str());
     }
 
     // The checks themselves: a window with the faults they look for is caught, a sound one passes.
