@@ -650,7 +650,8 @@ class WalkthroughTest : public QObject {
         });
         if (QTest::currentTestFailed()) return;
 
-        // The host holds exactly what the walk did.
+        // The host holds exactly what the walk did. On a difference the state is written beside the screenshots: a
+        // new step's changes are looked at there, then copied over the expected file.
         std::string error;
         QCOMPARE(host->server().save(error), 0);
         const std::string actual_path = scratch.file("host-after.json");
