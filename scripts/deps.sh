@@ -12,7 +12,8 @@ kestra_install() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 KESTRA_BUILD_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev
-                        qt6-base-dev fonts-dejavu-core fonts-liberation2 poppler-utils ccache)
+                        qt6-base-dev fonts-dejavu-core fonts-liberation2 poppler-utils ccache
+                        xvfb xauth libxcb-cursor0)
 
 # Compiler cache, once the packages are in: a rebuild of an unchanged file costs a look-up. The cache is keyed by
 # paths relative to the checkout, so every clone on one machine shares it. Fills KESTRA_CCACHE_ARGS for cmake.

@@ -80,10 +80,13 @@ int log_in_as_admin(QDialog& dialog) {
 QString compare_screenshot(QWidget* widget, const QString& name, double tolerance) {
     const QString out_dir = QStringLiteral(KESTRA_BIN_DIR "/../screenshots");
     QDir().mkpath(out_dir);
-    const QImage shot = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QString shot_path = out_dir + QLatin1Char('/') + name + QStringLiteral(".png");
+    return compare_image(widget->grab().toImage(), out_dir + QLatin1Char('/') + name + QStringLiteral(".png"),
+                         QStringLiteral(KESTRA_TEST_DATA "/screenshots/") + name + QStringLiteral(".png"), tolerance);
+}
+
+QString compare_image(const QImage& image, const QString& shot_path, const QString& ref_path, double tolerance) {
+    const QImage shot = image.convertToFormat(QImage::Format_RGB32);
     shot.save(shot_path);
-    const QString ref_path = QStringLiteral(KESTRA_TEST_DATA "/screenshots/") + name + QStringLiteral(".png");
     QImage reference(ref_path);
     if (reference.isNull()) {
         qInfo("no reference %s; shot written to %s", qPrintable(ref_path), qPrintable(shot_path));
@@ -123,7 +126,9 @@ QString compare_screenshot(QWidget* widget, const QString& name, double toleranc
     }
     const double share = static_cast<double>(differing) / static_cast<double>(qint64{width} * height);
     if (share <= tolerance) return {};
-    const QString diff_path = out_dir + QLatin1Char('/') + name + QStringLiteral("-diff.png");
+    QString diff_path = shot_path;
+    if (diff_path.endsWith(QStringLiteral(".png"))) diff_path.chop(4);
+    diff_path += QStringLiteral("-diff.png");
     diff.save(diff_path);
     return QStringLiteral("%1% of the pixels differ; see %2 and %3")
         .arg(share * 100, 0, 'f', 1)

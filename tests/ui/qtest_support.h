@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QImage>
 #include <QString>
 #include <QtTest>
 #include <deque>
@@ -63,6 +64,11 @@ int log_in_as_admin(QDialog& dialog);
 // reference yet, the shot is written for a person to look at and the comparison passes. On a mismatch a diff image
 // is written beside the shot. Returns an empty text when it matches, else what differs.
 QString compare_screenshot(QWidget* widget, const QString& name, double tolerance = 0.02);
+
+// The comparison itself, for a shot taken elsewhere: saves `shot` to `shot_path` and compares it with the image at
+// `reference_path` as compare_screenshot does (a missing reference passes; a diff image is written on a mismatch).
+QString compare_image(const QImage& shot, const QString& shot_path, const QString& reference_path,
+                      double tolerance = 0.02);
 
 }  // namespace kestra::testing
 
