@@ -21,6 +21,8 @@ CCreateTableDlg::CCreateTableDlg(workspace::TableType initial, QWidget* parent)
     choices->addWidget(normal_);
     choices->addWidget(join_);
     (initial == workspace::TableType::join ? join_ : normal_)->setChecked(true);
+    // Wide enough that the caption shows whole in the title bar.
+    group->setMinimumWidth(group->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 20);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(ok_cancel_buttons(this));

@@ -15,6 +15,7 @@ namespace kestra::ui {
 CFieldListPanel::CFieldListPanel(QWidget* parent) : QWidget(parent), list_(new QListWidget(this)) {
     set_control_id(list_, 1003);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setFocusProxy(list_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list_, 1);

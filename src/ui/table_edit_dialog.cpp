@@ -54,7 +54,7 @@ CTableEditDlg::CTableEditDlg(workspace::CTableEditModel& edit, const model::CCon
 
     auto* name_label = new QLabel(QStringLiteral("Table Na&me:"), this);
     name_label->setBuddy(name_);
-    auto* fields_label = new QLabel(QStringLiteral("Fields:"), this);
+    auto* fields_label = new QLabel(QStringLiteral("&Fields:"), this);
     fields_label->setBuddy(fields_);
     message_->setTextFormat(Qt::PlainText);
     message_->setMinimumHeight(message_->fontMetrics().height());
