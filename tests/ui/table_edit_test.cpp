@@ -434,6 +434,32 @@ class TableEditTest : public QObject {
         QVERIFY(read_only);
     }
 
+    void enterOrADoubleClickOnATableEditsItOnce() {
+        reset_log();
+        auto cancel = [](QDialog& d) {
+            click(&d, ui::kCancelId);
+            return d.result();
+        };
+        QListWidget* list = view->list();
+        const auto found = list->findItems("STAFF", Qt::MatchExactly);
+        QVERIFY(!found.isEmpty());
+        list->setCurrentItem(found.front());
+        list->setFocus();
+        seams->next_dialog(cancel);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(seams->dialogs_run, (QStringList{"dlg_1021"}));
+        seams->next_dialog(cancel);
+        // The list was filled again when the window closed.
+        const auto again = list->findItems("STAFF", Qt::MatchExactly);
+        QVERIFY(!again.isEmpty());
+        const QPoint at = list->visualItemRect(again.front()).center();
+        // As a mouse sends it: a click, then the second press as a double click.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(seams->dialogs_run, (QStringList{"dlg_1021", "dlg_1021"}));
+        QCOMPARE(seams->pending_dialogs(), 0);
+    }
+
     void aTableThatFailsToLoadShowsTheErrorAndNoWindow() {
         model::CConfigTable& card = table("TIMECARD");
         const std::int32_t number = card.table_number;
