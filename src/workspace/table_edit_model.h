@@ -71,7 +71,8 @@ class CTableEditModel {
 // is unloaded without save, and false comes back: no window opens.
 bool load_table_for_edit(CAdminDoc& doc, model::CConfigFile& file, model::CConfigTable& table);
 
-// After OK: sends what changed (shown on failure, every step still run) and unloads with save. Returns the first
+// After OK: sends what changed (shown on failure, every step still run) and unloads with save. When the host
+// refused the table list, the file's list is read again, which replaces its table records. Returns the first
 // failure or 0.
 std::int16_t save_edited_table(CAdminDoc& doc, model::CConfigFile& file, CTableEditModel& edit);
 

@@ -493,10 +493,13 @@ class TableEditTest : public QObject {
             return d.result();
         });
         press_edit();
-        card.table_number = number;
-        card.changed = false;
-        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 41, 34, 24}));
+        // The refused list is read again: the model holds what the host holds.
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 41, 34, 24, 51}));
         QCOMPARE(hooks->boxes.size(), std::size_t{1});
+        QCOMPARE(table("TIMECARD").table_number, number);
+        QVERIFY(!table("TIMECARD").changed);
+        QVERIFY(!table("STAFF").update_allowed);
+        QCOMPARE(lines(), (QStringList{"STAFF", "TIMECARD", "DEPARTMENT", "CARDS"}));
         const auto stored = host_table(1);
         QVERIFY(stored != nullptr);
         QCOMPARE(stored->where_condition.str(), std::string("EMP-NO > 0"));  // the step before still holds

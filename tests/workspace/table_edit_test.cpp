@@ -200,6 +200,44 @@ TEST_F(TableEdit, ATableRefusedByTheHostShowsTheErrorAndSendsNothingMore) {
     EXPECT_EQ(hooks.boxes.size(), 1u);
 }
 
+TEST_F(TableEdit, ASaveSendsOnlyWhatChangedAndRereadsARefusedList) {
+    auto refuse_list = std::make_shared<bool>(false);
+    fake_provider().responder = [refuse_list](std::string_view s) {
+        const int code = code_of(std::string(s));
+        std::string data = "0";
+        if (code == 34 && *refuse_list) data = "2000300171 DUPLICATE NAME0000";
+        if (code == 51) data = "0" "0002" "0001" "009CUSTOMERS" "000" "0002" "006ORDERS" "000";
+        return std::vector<std::string>{fake_provider().next_host_message(2, code, data)};
+    };
+    {
+        ws::CTableEditModel edit(file, orders());
+        edit.name = "SALES";
+        ASSERT_EQ(edit.ok(), nullptr);
+        EXPECT_EQ(ws::save_edited_table(*doc, file, edit), 0);
+    }
+    EXPECT_EQ(sent_codes(), (std::vector<int>{34, 24}));
+    EXPECT_EQ(fake_provider().transmitted.back().substr(14), "00121");  // unloaded with save
+    EXPECT_FALSE(orders().changed);
+    EXPECT_TRUE(file.modified);
+
+    fake_provider().transmitted.clear();
+    *refuse_list = true;
+    orders().loaded = true;
+    {
+        ws::CTableEditModel edit(file, orders());
+        edit.name = "CUSTOMERS_2";
+        edit.set_where("X = 1");
+        ASSERT_EQ(edit.ok(), nullptr);
+        EXPECT_NE(ws::save_edited_table(*doc, file, edit), 0);
+    }
+    // Every step ran; then the host's list replaced the name it refused.
+    EXPECT_EQ(sent_codes(), (std::vector<int>{41, 34, 24, 51}));
+    ASSERT_EQ(file.tables.size(), 2u);
+    EXPECT_EQ(file.tables[1]->name.str(), "ORDERS");
+    EXPECT_FALSE(file.tables[1]->changed);
+    EXPECT_EQ(hooks.boxes.size(), 1u);
+}
+
 // --- Create Table ---
 
 class CreateTable : public TableEdit {
