@@ -1,8 +1,8 @@
 #include "ui/create_table_dialog.h"
 
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QRadioButton>
-#include <QDialogButtonBox>
 #include <QVBoxLayout>
 
 #include "ui/object_names.h"

@@ -1,9 +1,9 @@
 #include "ui/replace_dialog.h"
 
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QDialogButtonBox>
 #include <QVBoxLayout>
 
 #include "model/text_limits.h"

@@ -1,12 +1,12 @@
 #include "ui/table_edit_dialog.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QDialogButtonBox>
 #include <QVBoxLayout>
 
 #include "configsvc/cobol_table_request.h"

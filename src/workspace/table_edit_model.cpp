@@ -122,7 +122,8 @@ bool load_table_for_edit(CAdminDoc& doc, model::CConfigFile& file, model::CConfi
 
 std::int16_t save_edited_table(CAdminDoc& doc, model::CConfigFile& file, CTableEditModel& edit) {
     model::CConfigTable& table = edit.table();
-    const std::int16_t rc = configsvc::save_table(doc.client(), doc.pending_unloads(), file, table, edit.save_options());
+    const std::int16_t rc =
+        configsvc::save_table(doc.client(), doc.pending_unloads(), file, table, edit.save_options());
     if (rc == kOk) return rc;
     doc.session().show_errors();
     // A table list the host refused leaves the flag set, and the model showing a name or flags the host does not

@@ -413,7 +413,8 @@ class TableEditTest : public QObject {
             return d.result();
         });
         press_edit();
-        QCOMPARE(dmsii, (QStringList{"dlg_117", "EMPLOYEE", "EMP-BY-NO", "PAYDB", "(PAY)DESCRIPTION/PAYDB ON PAYPACK"}));
+        QCOMPARE(dmsii,
+                 (QStringList{"dlg_117", "EMPLOYEE", "EMP-BY-NO", "PAYDB", "(PAY)DESCRIPTION/PAYDB ON PAYPACK"}));
 
         select("TIMECARD");
         QString cobol;

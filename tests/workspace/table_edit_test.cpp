@@ -156,7 +156,8 @@ TEST_F(TableEdit, ReplaceLeavesNamesThatWouldBeEmptyOrAnothersAndMarksTheRest) {
 
 TEST_F(TableEdit, ReplaceCutsToTwentyNineAndKeepsNamesEqualOnlyAfterTheCut) {
     const std::string stem(27, 'B');
-    for (const std::string& n : {stem + "X1", stem + "X2", std::string("XC"), std::string("CXC")}) add_field(orders(), n);
+    for (const std::string& n : {stem + "X1", stem + "X2", std::string("XC"), std::string("CXC")})
+        add_field(orders(), n);
     ws::CTableEditModel edit(file, orders());
     // Both long names become stem + "YY" once cut, so neither takes it.
     const ws::ReplaceResult r = edit.replace("X", "YY");
