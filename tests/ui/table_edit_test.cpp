@@ -506,6 +506,25 @@ class TableEditTest : public QObject {
         QCOMPARE(stored->where_condition.str(), std::string("EMP-NO > 0"));  // the step before still holds
         QVERIFY(!stored->update_allowed);
     }
+
+    // Edit on a join leads to the join editor: the join is never loaded as a plain table.
+    void aJoinIsLeftToTheJoinEditor() {
+        CServerNode* sales = window->doc().root().find_by_name("(PROD)SALES ON DBPACK");
+        QVERIFY(sales != nullptr);
+        ui::CAdminView* tree = window->tree_view();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->node_rect(sales).center());
+        QCOMPARE(window->doc().selected(), sales);
+        select("CUSTOMER_ORDERS");
+        reset_log();
+        seams->next_dialog([](QDialog& d) {
+            d.reject();
+            return d.result();
+        });
+        press_edit();
+        QVERIFY(!seams->dialogs_run.contains("dlg_1021"));
+        const std::vector<int> sent = codes();
+        QCOMPARE(std::count(sent.begin(), sent.end(), 23), 0);
+    }
 };
 
 KESTRA_QTEST_MAIN(TableEditTest)
