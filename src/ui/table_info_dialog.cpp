@@ -50,7 +50,7 @@ CTableInfoDlg::CTableInfoDlg(const model::CConfigTable& table, QWidget* parent) 
     // Wide enough for the longest text, within reason; longer ones scroll in their box.
     const int em = fontMetrics().horizontalAdvance(QLatin1Char('M'));
     for (auto* edit : group->findChildren<QLineEdit*>())
-        edit->setMinimumWidth(std::clamp(widest + em, em * 16, em * 40));
+        edit->setMinimumWidth(std::clamp(widest + 2 * em, em * 16, em * 40));
 }
 
 }  // namespace kestra::ui
