@@ -9,7 +9,7 @@
 namespace kestra::configsvc {
 
 inline constexpr const char* kTableNameMissing = "**You must enter a table name**";
-inline constexpr const char* kTableNameTooLong = "**Table name too long**";
+inline constexpr const char* kTableNameTooLong = "*** Table name length cannot exceed 29 characters ***";
 inline constexpr const char* kTableNameDuplicate = "**Duplicate Table Name**";
 inline constexpr const char* kJoinNameInvalid = "*** Invalid table name ***";
 inline constexpr const char* kJoinNameDuplicate = "*** Duplicate table name ***";

@@ -10,12 +10,12 @@
 
 #include "configsvc/catalogue_requests.h"
 #include "configsvc/config_client.h"
+#include "configsvc/table_field_names.h"
 #include "model/config_table.h"
 
 namespace kestra::configsvc {
 
 inline constexpr std::size_t kMaxTableNameLength = model::kTableNameMax;
-inline constexpr const char* kTableNameTooLong = "*** Table name length cannot exceed 29 characters ***";
 inline constexpr const char* kDuplicateTableNameText = "*** Duplicate table name ***";
 inline constexpr const char* kEmptyTableNameText = "*** You must enter a table name ***";
 

@@ -142,7 +142,8 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
     layout->addLayout(buttons);
 
     connect(list_, &QListWidget::itemSelectionChanged, this, &CClientConfigView::update_buttons);
-    connect(list_, &QListWidget::itemDoubleClicked, this, [this] { on_edit(); });
+    // A double click or Enter on an entry edits it (the platform's way of opening an item).
+    connect(list_, &QListWidget::itemActivated, this, [this] { on_edit(); });
     connect(list_, &QListWidget::customContextMenuRequested, this, &CClientConfigView::table_popup);
     connect(new_, &QPushButton::clicked, this, &CClientConfigView::on_new);
     connect(delete_, &QPushButton::clicked, this, &CClientConfigView::on_delete);

@@ -23,6 +23,7 @@
 #include "ui/application_dialog.h"
 #include "ui/host_text.h"
 #include "ui/object_names.h"
+#include "ui/table_entry_dialogs.h"
 #include "ui/ui_seams.h"
 #include "workspace/admin_doc.h"
 
@@ -307,6 +308,7 @@ void CLimitsDlg::accept() {
 // --- the view's Edit ---
 
 void CSettingsEntryDialogs::new_entry(CClientConfigView& view, workspace::ViewMode mode) {
+    if (mode == workspace::ViewMode::tables) return CTableEntryDialogs::new_table(view);
     model::CServerNode* node = view.model().node();
     if (mode != workspace::ViewMode::applications || node == nullptr || node->is_root()) return;
     model::CConfigFile& file = node->config;
@@ -327,6 +329,7 @@ void CSettingsEntryDialogs::new_entry(CClientConfigView& view, workspace::ViewMo
 }
 
 void CSettingsEntryDialogs::edit_entry(CClientConfigView& view, workspace::ViewMode mode, int index) {
+    if (mode == workspace::ViewMode::tables) return CTableEntryDialogs::edit_table(view, index);
     model::CServerNode* node = view.model().node();
     if (node == nullptr || node->is_root()) return;
     model::CConfigFile& file = node->config;

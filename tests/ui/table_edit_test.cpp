@@ -1,0 +1,531 @@
+// Create Table and Table Edit opened from the configuration view, against the test host in this process: which
+// window follows which choice, what reaches the host and in what order (from its request log), the refusals of OK
+// with their beep, Replace, the information windows, and a table that cannot be loaded. The class logs in once.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <algorithm>
+#include <memory>
+
+#include "app/admin_app.h"
+#include "configsvc/field_requests.h"
+#include "configsvc/table_requests.h"
+#include "qtest_support.h"
+#include "support/inprocess_host.h"
+#include "support/recording_ui_hooks.h"
+#include "ui/admin_frame.h"
+#include "ui/admin_view.h"
+#include "ui/client_config_view.h"
+#include "ui/main_frame.h"
+#include "ui/object_names.h"
+#include "ui/settings_dialogs.h"
+#include "ui/table_edit_dialog.h"
+#include "workspace/admin_doc.h"
+
+using namespace kestra;
+using model::CServerNode;
+
+namespace {
+
+void click(const QWidget* d, const QString& name) {
+    auto* b = d->findChild<QPushButton*>(name);
+    QVERIFY2(b != nullptr, qPrintable(name));
+    QVERIFY2(b->isEnabled(), qPrintable(name));
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+void click(const QWidget* d, int id) { click(d, QStringLiteral("ctl_%1").arg(id)); }
+
+void set_text(QDialog& d, int id, const QString& text) {
+    auto* edit = ui::find_control<QLineEdit>(&d, id);
+    QVERIFY2(edit != nullptr, qPrintable(QString::number(id)));
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+QString message(const QDialog& d) { return ui::find_control<QLabel>(&d, 1062)->text(); }
+
+QStringList entries(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+}
+
+// Chooses a table type in Create Table and presses OK, or Cancel.
+testing::TestSeams::DialogHandler create_table(int choice, bool ok, int* shown = nullptr) {
+    return [=](QDialog& d) {
+        if (shown != nullptr) *shown = ui::find_control<QRadioButton>(&d, 1025)->isChecked() ? 1025 : 1024;
+        QTest::mouseClick(ui::find_control<QRadioButton>(&d, choice), Qt::LeftButton, {}, QPoint(6, 8));
+        click(&d, ok ? ui::kOkId : ui::kCancelId);
+        return d.result();
+    };
+}
+
+}  // namespace
+
+class TableEditTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::InProcessHost> host;
+    std::unique_ptr<testing::RecordingUiHooks> hooks;
+    std::unique_ptr<testing::TestSeams> seams;
+    std::unique_ptr<ui::CMainFrame> frame;
+    ui::CAdminFrame* window = nullptr;
+    ui::CClientConfigView* view = nullptr;
+    CServerNode* payroll = nullptr;
+
+    std::vector<int> codes() const {
+        std::vector<int> out;
+        for (const auto& e : host->requests().entries())
+            if (e.kind == 2) out.push_back(e.code);
+        return out;
+    }
+    QStringList lines() const { return entries(view->list()); }
+    model::CConfigTable& table(const char* name) {
+        for (auto& t : payroll->config.tables)
+            if (t->name == name) return *t;
+        qFatal("no table %s", name);
+    }
+    void select(const QString& name) {
+        view->list()->clearSelection();
+        const auto found = view->list()->findItems(name, Qt::MatchExactly);
+        QVERIFY2(!found.isEmpty(), qPrintable(name));
+        found.front()->setSelected(true);
+    }
+    void press_new() { QTest::mouseClick(ui::find_control<QPushButton>(view, 1007), Qt::LeftButton); }
+    void press_edit() { QTest::mouseClick(ui::find_control<QPushButton>(view, 1009), Qt::LeftButton); }
+    void reset_log() {
+        host->requests().clear();
+        hooks->boxes.clear();
+        seams->beeps = 0;
+        seams->dialogs_run.clear();
+    }
+    // The table as the host now holds it, read afresh.
+    std::unique_ptr<model::CConfigTable> host_table(std::int32_t number) {
+        model::CConfigFile reread;
+        reread.file_reference = payroll->config.file_reference;
+        configsvc::CPendingUnloadList pending;
+        if (configsvc::get_table_list(window->doc().client(), pending, reread) != 0) return nullptr;
+        for (auto& t : reread.tables) {
+            if (t->table_number != number) continue;
+            auto out = std::move(t);
+            if (configsvc::load_table(window->doc().client(), static_cast<std::uint32_t>(reread.file_reference),
+                                      *out) != 0)
+                return nullptr;
+            configsvc::unload_table(window->doc().client(), pending, *out, false, false);
+            return out;
+        }
+        return nullptr;
+    }
+
+  private slots:
+    void initTestCase() {
+        host = std::make_unique<testing::InProcessHost>();
+        QVERIFY(host->started());
+        hooks = std::make_unique<testing::RecordingUiHooks>();
+        seams = std::make_unique<testing::TestSeams>();
+        ui::set_entry_dialogs(&ui::settings_entry_dialogs());
+        frame = std::make_unique<ui::CMainFrame>(host->ini());
+        frame->resize(760, 480);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        seams->next_dialog(testing::log_in_as_admin);
+        window = frame->new_connection();
+        QVERIFY(window != nullptr);
+        window->showMaximized();
+        view = window->config_view();
+        payroll = window->doc().root().find_by_name("(PAY)PAYROLL ON PAYPACK");
+        QVERIFY(payroll != nullptr);
+        ui::CAdminView* tree = window->tree_view();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->node_rect(payroll).center());
+        QCOMPARE(window->doc().selected(), payroll);
+        QTest::mouseClick(ui::find_control<QToolButton>(view, 1002), Qt::LeftButton);
+        QCOMPARE(lines(), (QStringList{"EMPLOYEE", "TIMECARD"}));
+    }
+
+    void cleanupTestCase() {
+        frame.reset();
+        ui::set_entry_dialogs(nullptr);
+        QVERIFY2(seams->unexpected_dialogs.isEmpty(), qPrintable(seams->unexpected_dialogs.join(',')));
+        seams.reset();
+        hooks.reset();
+        host.reset();
+    }
+
+    void createTableReopensOnTheLastChoiceMadeWithOk() {
+        app::admin_app().default_table_type = 0;
+        reset_log();
+        int shown = 0;
+        // Cancel after choosing Join leaves the preference.
+        seams->next_dialog(create_table(1025, false, &shown));
+        press_new();
+        QCOMPARE(shown, 1024);
+        QCOMPARE(app::admin_app().default_table_type, 0);
+        // Join with OK is kept, and the join editor takes over.
+        seams->next_dialog(create_table(1025, true, &shown));
+        press_new();
+        QCOMPARE(app::admin_app().default_table_type, 1);
+        seams->next_dialog(create_table(1025, false, &shown));
+        press_new();
+        QCOMPARE(shown, 1025);
+        QCOMPARE(seams->dialogs_run, (QStringList{"dlg_146", "dlg_146", "dlg_146"}));
+        QVERIFY(codes().empty());
+        QCOMPARE(lines(), (QStringList{"EMPLOYEE", "TIMECARD"}));
+    }
+
+    void createTableLooks() {
+        QString look;
+        seams->next_dialog([&](QDialog& d) {
+            d.adjustSize();
+            look = testing::compare_screenshot(&d, "create-table");
+            click(&d, ui::kCancelId);
+            return d.result();
+        });
+        press_new();
+        QVERIFY2(look.isEmpty(), qPrintable(look));
+    }
+
+    void aNormalTableFromADatabaseIsAddedOnTheHostAndListed() {
+        app::admin_app().default_table_type = 0;
+        app::admin_app().new_table_from_cobol = 0;
+        reset_log();
+        seams->next_dialog(create_table(1024, true));
+        seams->next_dialog([&](QDialog& d) {
+            [&] {
+                QCOMPARE(d.objectName(), QStringLiteral("dlg_DmsiiTableSelection"));
+                ui::find_control<QComboBox>(&d, 1017)->setEditText("(PAY)DESCRIPTION/PAYDB ON PAYPACK");
+                auto* databases = ui::find_control<QComboBox>(&d, 1018);
+                databases->showPopup();
+                databases->hidePopup();
+                const int at = databases->findText("PAYDB");
+                QVERIFY(at >= 0);
+                databases->setCurrentIndex(at);
+                emit databases->activated(at);
+                auto* datasets = ui::find_control<QListWidget>(&d, 1019);
+                const auto found = datasets->findItems("DEPARTMENT", Qt::MatchExactly);
+                QVERIFY(!found.isEmpty());
+                found.front()->setSelected(true);
+                click(&d, 1020);
+            }();
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        press_new();
+        QCOMPARE(seams->pending_dialogs(), 0);
+        const std::vector<int> sent = codes();
+        QCOMPARE(std::count(sent.begin(), sent.end(), 21), 1);
+        QCOMPARE(std::count(sent.begin(), sent.end(), 51), 0);
+        QCOMPARE(lines(), (QStringList{"EMPLOYEE", "TIMECARD", "DEPARTMENT"}));
+        QVERIFY(table("DEPARTMENT").table_number > 2);
+        QVERIFY(payroll->config.modified);
+        QCOMPARE(app::admin_app().default_table_type, 0);
+    }
+
+    void aCobolTableIsAddedByItsOwnWindowOnly() {
+        app::admin_app().new_table_from_cobol = 1;
+        reset_log();
+        seams->next_dialog(create_table(1024, true));
+        seams->next_dialog([&](QDialog& d) {
+            [&] {
+                QCOMPARE(d.objectName(), QStringLiteral("dlg_115"));
+                QTest::keyClicks(ui::find_control<QLineEdit>(&d, 1014), "cards");
+                ui::find_control<QLineEdit>(&d, 1171)->setText("(PAY)SOURCE/TIMECARD");
+                QTest::keyClicks(ui::find_control<QLineEdit>(&d, 1047), "TIMECARD-FILE");
+                ui::find_control<QLineEdit>(&d, 1048)->setText("(PAY)DATA/TIMECARD ON PAYPACK");
+            }();
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        press_new();
+        app::admin_app().new_table_from_cobol = 0;
+        // The window's own requests, and nothing after them: the table is on the host already.
+        QCOMPARE(codes(), (std::vector<int>{43, 44, 25, 21, 24}));
+        QCOMPARE(lines().last(), QStringLiteral("CARDS"));
+    }
+
+    void okRefusesAMissingOrTakenNameWithABeep() {
+        select("EMPLOYEE");
+        reset_log();
+        QStringList seen;
+        int beeps = 0;
+        seams->next_dialog([&](QDialog& d) {
+            [&] {
+                QCOMPARE(d.objectName(), QStringLiteral("dlg_1021"));
+                QCOMPARE(ui::find_control<QLineEdit>(&d, 1022)->text(), QStringLiteral("EMPLOYEE"));
+                QCOMPARE(entries(ui::find_control<QListWidget>(&d, 1003)),
+                         (QStringList{"EMP-NO", "EMP-NAME", "EMP-SALARY", "EMP-HIRED"}));
+                set_text(d, 1022, "");
+                click(&d, ui::kOkId);
+                seen << message(d);
+                beeps = seams->beeps;
+                set_text(d, 1022, "timecard");  // typed in capitals
+                QCOMPARE(ui::find_control<QLineEdit>(&d, 1022)->text(), QStringLiteral("TIMECARD"));
+                click(&d, ui::kOkId);
+                seen << message(d);
+                // Spaces around the name do not hide the other table.
+                set_text(d, 1022, " timecard ");
+                click(&d, ui::kOkId);
+                seen << message(d);
+                QVERIFY(d.isVisible());
+                QCOMPARE(d.focusWidget(), ui::find_control<QWidget>(&d, 1022));
+            }();
+            click(&d, ui::kCancelId);
+            return d.result();
+        });
+        press_edit();
+        QCOMPARE(seen, (QStringList{"**You must enter a table name**", "**Duplicate Table Name**",
+                                    "**Duplicate Table Name**"}));
+        QCOMPARE(beeps, 1);
+        QCOMPARE(seams->beeps, 3);
+        QCOMPARE(hooks->boxes.size(), std::size_t{0});
+        // Loaded with fields and sets, then given back without save.
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 24}));
+        QCOMPARE(host->requests().entries().back().body.substr(4), std::string("0"));
+        QCOMPARE(table("EMPLOYEE").name.str(), std::string("EMPLOYEE"));
+        QVERIFY(!table("EMPLOYEE").loaded);
+    }
+
+    void tableEditLooks() {
+        select("EMPLOYEE");
+        QString look;
+        seams->next_dialog([&](QDialog& d) {
+            d.adjustSize();
+            look = testing::compare_screenshot(&d, "table-edit");
+            click(&d, ui::kCancelId);
+            return d.result();
+        });
+        press_edit();
+        QVERIFY2(look.isEmpty(), qPrintable(look));
+    }
+
+    void aRenameAndANewWhereConditionAreSentInOrder() {
+        select("EMPLOYEE");
+        reset_log();
+        payroll->config.modified = false;
+        seams->next_dialog([&](QDialog& d) {
+            set_text(d, 1022, "STAFF");
+            click(&d, QStringLiteral("ctl_TableEdit_AddWhere"));
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        seams->next_dialog([&](QDialog& d) {
+            [&] {
+                QCOMPARE(d.objectName(), QStringLiteral("dlg_116"));
+                auto* edit = ui::find_control<QPlainTextEdit>(&d, 1112);
+                QVERIFY(edit != nullptr);
+                edit->setPlainText("EMP-SALARY > 1000");
+            }();
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        press_edit();
+        QCOMPARE(seams->pending_dialogs(), 0);
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 41, 34, 24}));
+        QCOMPARE(host->requests().entries().back().body.substr(4), std::string("1"));
+        QVERIFY(payroll->config.modified);
+        QCOMPARE(lines().first(), QStringLiteral("STAFF"));
+        const auto stored = host_table(1);
+        QVERIFY(stored != nullptr);
+        QCOMPARE(stored->name.str(), std::string("STAFF"));
+        QCOMPARE(stored->where_condition.str(), std::string("EMP-SALARY > 1000"));
+
+        // Nothing changed: nothing but the load and the unload.
+        select("STAFF");
+        reset_log();
+        seams->next_dialog([&](QDialog& d) {
+            click(&d, QStringLiteral("ctl_TableEdit_AddWhere"));
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        seams->next_dialog([&](QDialog& d) {
+            click(&d, ui::kOkId);  // the same text back
+            return d.result();
+        });
+        press_edit();
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 24}));
+    }
+
+    void replaceRenamesFieldsAndLeavesClashesWithABeep() {
+        select("STAFF");
+        reset_log();
+        QStringList shown;
+        int beeps = -1;
+        seams->next_dialog([&](QDialog& d) {
+            click(&d, QStringLiteral("ctl_TableEdit_Replace"));  // nothing to look for
+            click(&d, QStringLiteral("ctl_TableEdit_Replace"));  // EMP-NO would become EMP-NAME
+            beeps = seams->beeps;
+            click(&d, QStringLiteral("ctl_TableEdit_Replace"));
+            shown = entries(ui::find_control<QListWidget>(&d, 1003));
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        auto replace = [](const QString& from, const QString& to) {
+            return [=](QDialog& d) {
+                [&] {
+                    QCOMPARE(d.objectName(), QStringLiteral("dlg_1027"));
+                    set_text(d, 1109, from);
+                    set_text(d, 1110, to);
+                }();
+                click(&d, ui::kOkId);
+                return d.result();
+            };
+        };
+        seams->next_dialog(replace("", "X"));
+        seams->next_dialog(replace("-NO", "-NAME"));
+        seams->next_dialog(replace("emp-", "E-"));
+        press_edit();
+        QCOMPARE(beeps, 1);
+        QCOMPARE(seams->beeps, 1);
+        QCOMPARE(shown, (QStringList{"E-NO", "E-NAME", "E-SALARY", "E-HIRED"}));
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 26, 24}));
+        model::CConfigTable& staff = table("STAFF");
+        QCOMPARE(configsvc::load_table(window->doc().client(),
+                                       static_cast<std::uint32_t>(payroll->config.file_reference), staff),
+                 std::int16_t{0});
+        QCOMPARE(configsvc::get_field_list(window->doc().client(), staff), std::int16_t{0});
+        QCOMPARE(staff.fields.at(0)->name.str(), std::string("E-NO"));
+        QCOMPARE(configsvc::unload_table(window->doc().client(), window->doc().pending_unloads(), staff, false, false),
+                 std::int16_t{0});
+    }
+
+    void infoShowsTheDatasetOrTheCobolSource() {
+        select("STAFF");
+        QStringList dmsii;
+        seams->next_dialog([&](QDialog& d) {
+            click(&d, QStringLiteral("ctl_TableEdit_Info"));
+            click(&d, ui::kCancelId);
+            return d.result();
+        });
+        seams->next_dialog([&](QDialog& d) {
+            dmsii << d.objectName();
+            for (const char* role : {"Dataset", "Set", "Database", "DescFile"}) {
+                auto* edit = d.findChild<QLineEdit*>(QStringLiteral("ctl_TableInfo_%1").arg(role));
+                dmsii << (edit != nullptr && edit->isReadOnly() ? edit->text() : QStringLiteral("?"));
+            }
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        press_edit();
+        QCOMPARE(dmsii,
+                 (QStringList{"dlg_117", "EMPLOYEE", "EMP-BY-NO", "PAYDB", "(PAY)DESCRIPTION/PAYDB ON PAYPACK"}));
+
+        select("TIMECARD");
+        QString cobol;
+        bool read_only = false;
+        seams->next_dialog([&](QDialog& d) {
+            click(&d, QStringLiteral("ctl_TableEdit_Info"));
+            click(&d, ui::kCancelId);
+            return d.result();
+        });
+        seams->next_dialog([&](QDialog& d) {
+            cobol = d.objectName();
+            read_only = d.property("readOnly").toBool();
+            d.reject();
+            return d.result();
+        });
+        press_edit();
+        QCOMPARE(cobol, QStringLiteral("dlg_115"));
+        QVERIFY(read_only);
+    }
+
+    void enterOrADoubleClickOnATableEditsItOnce() {
+        reset_log();
+        auto cancel = [](QDialog& d) {
+            click(&d, ui::kCancelId);
+            return d.result();
+        };
+        QListWidget* list = view->list();
+        const auto found = list->findItems("STAFF", Qt::MatchExactly);
+        QVERIFY(!found.isEmpty());
+        list->setCurrentItem(found.front());
+        list->setFocus();
+        seams->next_dialog(cancel);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(seams->dialogs_run, (QStringList{"dlg_1021"}));
+        seams->next_dialog(cancel);
+        // The list was filled again when the window closed.
+        const auto again = list->findItems("STAFF", Qt::MatchExactly);
+        QVERIFY(!again.isEmpty());
+        const QPoint at = list->visualItemRect(again.front()).center();
+        // As a mouse sends it: a click, then the second press as a double click.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(seams->dialogs_run, (QStringList{"dlg_1021", "dlg_1021"}));
+        QCOMPARE(seams->pending_dialogs(), 0);
+    }
+
+    void aTableThatFailsToLoadShowsTheErrorAndNoWindow() {
+        model::CConfigTable& card = table("TIMECARD");
+        const std::int32_t number = card.table_number;
+        card.table_number = 999;  // gone from the host
+        select("TIMECARD");
+        reset_log();
+        press_edit();
+        card.table_number = number;
+        QCOMPARE(codes(), (std::vector<int>{23}));
+        QCOMPARE(hooks->boxes.size(), std::size_t{1});
+        QVERIFY(seams->dialogs_run.isEmpty());
+    }
+
+    void aFailedStepIsShownAndTheNextStillRuns() {
+        // Another table waiting with a change the host refuses makes the table list fail.
+        model::CConfigTable& card = table("TIMECARD");
+        const std::int32_t number = card.table_number;
+        card.table_number = 998;
+        card.changed = true;
+        select("STAFF");
+        reset_log();
+        seams->next_dialog([&](QDialog& d) {
+            click(&d, QStringLiteral("ctl_TableEdit_AddWhere"));
+            ui::find_control<QCheckBox>(&d, 1032)->click();
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        seams->next_dialog([&](QDialog& d) {
+            ui::find_control<QPlainTextEdit>(&d, 1112)->setPlainText("EMP-NO > 0");
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        press_edit();
+        // The refused list is read again: the model holds what the host holds.
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 41, 34, 24, 51}));
+        QCOMPARE(hooks->boxes.size(), std::size_t{1});
+        QCOMPARE(table("TIMECARD").table_number, number);
+        QVERIFY(!table("TIMECARD").changed);
+        QVERIFY(!table("STAFF").update_allowed);
+        QCOMPARE(lines(), (QStringList{"STAFF", "TIMECARD", "DEPARTMENT", "CARDS"}));
+        const auto stored = host_table(1);
+        QVERIFY(stored != nullptr);
+        QCOMPARE(stored->where_condition.str(), std::string("EMP-NO > 0"));  // the step before still holds
+        QVERIFY(!stored->update_allowed);
+    }
+
+    // Edit on a join leads to the join editor: the join is never loaded as a plain table.
+    void aJoinIsLeftToTheJoinEditor() {
+        CServerNode* sales = window->doc().root().find_by_name("(PROD)SALES ON DBPACK");
+        QVERIFY(sales != nullptr);
+        ui::CAdminView* tree = window->tree_view();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->node_rect(sales).center());
+        QCOMPARE(window->doc().selected(), sales);
+        select("CUSTOMER_ORDERS");
+        reset_log();
+        seams->next_dialog([](QDialog& d) {
+            d.reject();
+            return d.result();
+        });
+        press_edit();
+        QVERIFY(!seams->dialogs_run.contains("dlg_1021"));
+        const std::vector<int> sent = codes();
+        QCOMPARE(std::count(sent.begin(), sent.end(), 23), 0);
+    }
+};
+
+KESTRA_QTEST_MAIN(TableEditTest)
+#include "table_edit_test.moc"
