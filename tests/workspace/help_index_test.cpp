@@ -71,8 +71,7 @@ TEST(HelpIndex, SearchIgnoresCaseAndListsPrefixMatchesFirst) {
         "key add_config.html Add Configuration File\n"
         "key menu_edit.html#paste paste\n"
         "key print.html Print\n");
-    EXPECT_EQ(texts(index.search("  PASTE ")),
-              (std::vector<std::string>{"paste", "Paste Configuration file"}));
+    EXPECT_EQ(texts(index.search("  PASTE ")), (std::vector<std::string>{"paste", "Paste Configuration file"}));
     EXPECT_EQ(texts(index.search("configuration")),
               (std::vector<std::string>{"Add Configuration File", "Copy Configuration file", "Cut Configuration file",
                                         "Paste Configuration file"}));
