@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -151,9 +152,26 @@ CHelpWindow::CHelpWindow()
     connect(keywords_, &QListWidget::itemActivated, this, &CHelpWindow::open_current_keyword);
     connect(keywords_, &QListWidget::itemClicked, this, &CHelpWindow::open_current_keyword);
 
+    // The keys of the list work from the search field, so typing and picking need no change of focus.
+    search_->installEventFilter(this);
+    // Escape puts the help away, as it does a dialog; it stays ready for the next time.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
     fill_contents();
     fill_keywords(QString());
     resize(780, 520);
+}
+
+bool CHelpWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == search_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+            QCoreApplication::sendEvent(keywords_, event);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CHelpWindow::fill_contents() {

@@ -45,6 +45,9 @@ class CHelpWindow : public QWidget {
     QTreeWidget* contents_tree() const { return contents_; }
     QTabWidget* tabs() const { return tabs_; }
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     CHelpWindow();
     void fill_contents();

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWhatsThis>
@@ -225,6 +226,8 @@ class HelpTest : public QObject {
         QVERIFY(help->contents_tree()->topLevelItemCount() > 3);
 
         help->show_target(QStringLiteral("limits.html"));
+        // Without a window manager (Xvfb) the frame takes the focus back only from a hidden help window.
+        help->close();
         frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
         QTest::keyClick(frame.get(), Qt::Key_F1);
@@ -258,6 +261,20 @@ class HelpTest : public QObject {
         QTest::keyClick(help->search_field(), Qt::Key_Return);
         QCOMPARE(help->current_target(), QStringLiteral("menu_edit.html#paste"));
         QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Paste Configuration file")));
+        // Up and Down in the field pick from the list; Enter opens the one picked.
+        help->search_field()->clear();
+        QTest::keyClicks(help->search_field(), "configuration file");
+        QVERIFY(help->keyword_list()->count() > 2);
+        QCOMPARE(help->keyword_list()->currentRow(), 0);
+        QTest::keyClick(help->search_field(), Qt::Key_Down);
+        QTest::keyClick(help->search_field(), Qt::Key_Down);
+        QTest::keyClick(help->search_field(), Qt::Key_Up);
+        QCOMPARE(help->keyword_list()->currentRow(), 1);
+        QCOMPARE(help->search_field()->text(), QStringLiteral("configuration file"));
+        const QString picked = help->keyword_list()->item(1)->data(Qt::UserRole).toString();
+        QTest::keyClick(help->search_field(), Qt::Key_Return);
+        QCOMPARE(help->current_target(), picked);
+        help->show_target(QStringLiteral("menu_edit.html#paste"));
         // Nothing matching: an empty list, and Enter leaves the page alone.
         help->search_field()->clear();
         QTest::keyClicks(help->search_field(), "zzz");
@@ -294,6 +311,9 @@ class HelpTest : public QObject {
             QTest::keyClick(edit, Qt::Key_F1);
             QCOMPARE(help->current_target(), QString::fromLatin1(page));
         }
+        // The help window has a page of its own.
+        QTest::keyClick(help->search_field(), Qt::Key_F1);
+        QCOMPARE(help->current_target(), QStringLiteral("help_window.html"));
         // Ctrl+F1 is no help key; the main window's F1 stays its own command.
         help->show_target(QStringLiteral("keys.html"));
         QDialog other(frame.get());
@@ -328,6 +348,22 @@ class HelpTest : public QObject {
         QApplication::sendEvent(plain, &none);
         QVERIFY(none.isAccepted());
         QCOMPARE(help->current_target(), QStringLiteral("global_settings.html"));
+        // The main window's controls lead to the main window's page.
+        QHelpEvent tool(QEvent::WhatsThis, QPoint(1, 1), frame->tool_bar()->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(frame->tool_bar(), &tool);
+        QCOMPARE(help->current_target(), QStringLiteral("main_window.html"));
+    }
+
+    void escapePutsTheHelpAwayAndItComesBackAsItWas() {
+        help->show_target(QStringLiteral("limits.html"));
+        help->show();
+        help->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        QTest::keyClick(help->contents_tree(), Qt::Key_Escape);
+        QTRY_VERIFY(!help->isVisible());
+        frame->run_command(cmd::kHelpSearch);
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->current_target(), QStringLiteral("limits.html"));
     }
 
     void linksAndHistoryMoveBetweenPages() {
