@@ -3,11 +3,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDirIterator>
+#include <QFile>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -116,6 +119,54 @@ void collect_menu_texts(const std::vector<workspace::MenuItem>& items, std::set<
     }
 }
 
+// The dialog names the program's sources give their windows: set_dialog_name with a name, a number or a named
+// constant (of its own file first, then of any file), and dlg_ names written out. A call whose name cannot be read
+// is returned as "?file" so that a new way of naming dialogs is noticed here.
+QStringList dialog_names_in_sources() {
+    const QString root = QStringLiteral(KESTRA_TEST_DATA "/../../src/ui");
+    const QRegularExpression call(
+        QStringLiteral("set_dialog_name\\([^,;]+,\\s*(QStringLiteral\\(\"\\w+\"\\)|[^,;)]+?)\\s*\\)\\s*;"));
+    const QRegularExpression named(QStringLiteral("^QStringLiteral\\(\"(\\w+)\"\\)$"));
+    const QRegularExpression number(QStringLiteral("^\\d+$"));
+    const QRegularExpression written(QStringLiteral("[\"'](dlg_\\w+)[\"']"));
+    std::vector<std::pair<QString, QString>> files;
+    QString everything;
+    QDirIterator it(root, {QStringLiteral("*.cpp"), QStringLiteral("*.h"), QStringLiteral("*.ui")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        // Where the naming helpers themselves are declared and defined.
+        if (path.contains(QStringLiteral("/object_names."))) continue;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        files.emplace_back(path, QString::fromUtf8(file.readAll()));
+        everything += files.back().second;
+    }
+    const auto constant = [](const QString& name, const QString& text) {
+        return QRegularExpression(QRegularExpression::escape(name) + QStringLiteral("\\s*=\\s*(\\d+)\\s*;"))
+            .match(text);
+    };
+    QStringList out;
+    for (const auto& [path, text] : files) {
+        for (auto m = call.globalMatch(text); m.hasNext();) {
+            const QString arg = m.next().captured(1);
+            if (const auto n = named.match(arg); n.hasMatch()) {
+                out << QStringLiteral("dlg_") + n.captured(1);
+            } else if (number.match(arg).hasMatch()) {
+                out << QStringLiteral("dlg_") + arg;
+            } else if (auto c = constant(arg, text); c.hasMatch() || (c = constant(arg, everything)).hasMatch()) {
+                out << QStringLiteral("dlg_") + c.captured(1);
+            } else {
+                out << QStringLiteral("?") + path;
+            }
+        }
+        for (auto m = written.globalMatch(text); m.hasNext();) out << m.next().captured(1);
+    }
+    out.removeDuplicates();
+    out.sort();
+    return out;
+}
+
 }  // namespace
 
 class HelpTest : public QObject {
@@ -202,6 +253,17 @@ class HelpTest : public QObject {
             QVERIFY2(!target.empty(), d.object_name);
             QVERIFY2(dead_end(target).isEmpty(), qPrintable(dead_end(target)));
             QVERIFY2(has_keyword(workspace::help_keyword_of(d.title)), d.title);
+        }
+        // Every dialog the sources name, those added after this list too.
+        const QStringList named = dialog_names_in_sources();
+        QVERIFY2(named.size() >= 20, qPrintable(named.join(QLatin1Char(' '))));
+        // Names given each way: a literal name, a number, a constant of the file and of its header, a form file.
+        for (const char* name :
+             {"dlg_PrintPreview", "dlg_1017", "dlg_127", "dlg_142", "dlg_Connect", "dlg_TavlinkSetup"})
+            QVERIFY2(named.contains(QLatin1String(name)), qPrintable(named.join(QLatin1Char(' '))));
+        for (const QString& name : named) {
+            QVERIFY2(!name.startsWith(QLatin1Char('?')), qPrintable(QStringLiteral("unread dialog name in ") + name));
+            QVERIFY2(!help->index().topic(name.toStdString()).empty(), qPrintable(name));
         }
         // The help window names itself as the list does.
         QCOMPARE(help->objectName(), QStringLiteral("dlg_Help"));
