@@ -1,5 +1,6 @@
 #include "ui/help_window.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
@@ -171,7 +173,26 @@ bool CHelpWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    if (watched == parentWidget() && event->type() == QEvent::Hide) {
+        // The dialog it went with is done: the help stays open on its own, or goes with the modal dialog below.
+        move_to(nullptr);
+        QTimer::singleShot(0, this, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && modal != this && isVisible()) move_to(modal);
+        });
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void CHelpWindow::move_to(QWidget* host) {
+    if (parentWidget() == host) return;
+    if (parentWidget() != nullptr) parentWidget()->removeEventFilter(this);
+    const QRect place = geometry();
+    const bool shown = isVisible();
+    setParent(host, Qt::Window);
+    setGeometry(place);
+    if (host != nullptr) host->installEventFilter(this);
+    if (shown) show();
 }
 
 void CHelpWindow::fill_contents() {
@@ -219,6 +240,9 @@ void CHelpWindow::open_current_keyword() {
 }
 
 void CHelpWindow::present() {
+    // A modal dialog blocks every window but its own, so while one runs the help goes with it, to stay usable.
+    QWidget* modal = QApplication::activeModalWidget();
+    move_to(modal != nullptr && modal != this ? modal : nullptr);
     if (isMinimized()) showNormal();
     show();
     raise();

@@ -55,6 +55,7 @@ class CHelpWindow : public QWidget {
     void open_current_keyword();
     void follow_page(const QString& target);
     void present();
+    void move_to(QWidget* host);
 
     workspace::HelpIndex index_;
     QTabWidget* tabs_;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -384,6 +385,42 @@ class HelpTest : public QObject {
         other.show();
         QTest::keyClick(edit, Qt::Key_F1, Qt::ControlModifier);
         QCOMPARE(help->current_target(), QStringLiteral("keys.html"));
+    }
+
+    void helpFromAModalDialogCanBeUsedWhileItRuns() {
+        // A modal dialog blocks input to every window but its own: the help goes with it, and comes away again.
+        QPointer<ui::CHelpWindow> alive = help;
+        {
+            QDialog modal(frame.get());
+            modal.setObjectName(QStringLiteral("dlg_1006"));
+            modal.setWindowModality(Qt::ApplicationModal);
+            auto* edit = new QLineEdit(&modal);
+            modal.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&modal));
+            QCOMPARE(QApplication::activeModalWidget(), &modal);
+            QTest::keyClick(edit, Qt::Key_F1);
+            QCOMPARE(help->current_target(), QStringLiteral("limits.html"));
+            QCOMPARE(help->parentWidget(), &modal);
+            QVERIFY(help->isWindow() && help->isVisible());
+            modal.hide();
+            QCOMPARE(help->parentWidget(), nullptr);
+            QVERIFY(help->isVisible());
+        }
+        QVERIFY(!alive.isNull());
+        // A dialog deleted while it is still shown lets the help go too.
+        auto* shown = new QDialog(frame.get());
+        shown->setObjectName(QStringLiteral("dlg_1006"));
+        shown->setWindowModality(Qt::ApplicationModal);
+        auto* field = new QLineEdit(shown);
+        shown->show();
+        QTest::keyClick(field, Qt::Key_F1);
+        QCOMPARE(help->parentWidget(), shown);
+        delete shown;
+        QVERIFY(!alive.isNull());
+        QCOMPARE(help->parentWidget(), nullptr);
+        // Without a modal dialog it is a window of its own.
+        frame->run_command(cmd::kHelpContents);
+        QCOMPARE(help->parentWidget(), nullptr);
     }
 
     void whatsThisLeadsToTheWindowsPage() {
