@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QWhatsThis>
 
 #include "app/admin_app.h"
 #include "hostlink/host_session.h"
@@ -24,6 +25,8 @@
 #include "ui/app_printer.h"
 #include "ui/command_actions.h"
 #include "ui/connect_dialog.h"
+#include "ui/help_keys.h"
+#include "ui/help_window.h"
 #include "ui/host_text.h"
 #include "ui/object_names.h"
 #include "ui/options_dialogs.h"
@@ -80,6 +83,7 @@ CMainFrame::CMainFrame(std::string ini_path, QWidget* parent)
     update_menu_bar();
     update_commands();
     resize(640, 480);
+    install_help_keys();
 }
 
 CMainFrame::~CMainFrame() {
@@ -206,6 +210,16 @@ void CMainFrame::run_command(int id) {
             break;
         case cmd::kPreferences:
             run_preferences_dialog(this);
+            break;
+        case cmd::kHelpContents:
+        case cmd::kHelp:
+            CHelpWindow::instance().show_contents();
+            break;
+        case cmd::kHelpSearch:
+            CHelpWindow::instance().show_search();
+            break;
+        case cmd::kContextHelp:
+            QWhatsThis::enterWhatsThisMode();
             break;
         default:
             if (CAdminFrame* frame = active_connection()) frame->handle_command(id);

@@ -25,7 +25,7 @@ const std::vector<MenuItem>& menu_bar_without_window() {
     static const std::vector<MenuItem> bar = {
         submenu("&File", {item(cmd::kNewConnection), kSeparator, item(cmd::kPrintSetup), kSeparator, item(cmd::kExit)}),
         submenu("&View", {item(cmd::kToolbar), item(cmd::kStatusBar)}),
-        submenu("&Help", {item(cmd::kAbout)}),
+        help_menu(),
     };
     return bar;
 }

@@ -57,11 +57,13 @@ std::vector<CommandState> all_states() {
 TEST(CommandEnabling, CommandsOfTheApplicationAndMainWindowNeedNoConnectionWindow) {
     const CommandState none;
     for (int id : {cmd::kNewConnection, cmd::kPrintSetup, cmd::kExit, cmd::kToolbar, cmd::kStatusBar, cmd::kCascade,
-                   cmd::kTile, cmd::kArrangeIcons, cmd::kAbout, cmd::kPreferences})
+                   cmd::kTile, cmd::kArrangeIcons, cmd::kAbout, cmd::kPreferences, cmd::kHelpContents, cmd::kHelpSearch,
+                   cmd::kHelp, cmd::kContextHelp})
         EXPECT_TRUE(ws::command_enabled(id, none)) << id;
-    // Without a window nothing answers the window's commands, even those that are always on inside one.
+    // Without a window nothing answers the window's commands, even those that are always on inside one. Help is
+    // the main window's: the Help menu of the bar without a connection window must work too.
     for (int id : {cmd::kCloseConnection, cmd::kAddConfigFile, cmd::kDefaultOptions, cmd::kEnvironmentCommand,
-                   cmd::kPutFiles, cmd::kHelpContents, cmd::kHelpSearch, cmd::kNextPane})
+                   cmd::kPutFiles, cmd::kNextPane})
         EXPECT_FALSE(ws::command_enabled(id, none)) << id;
 }
 
