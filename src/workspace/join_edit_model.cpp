@@ -153,6 +153,9 @@ int CJoinEditModel::key_type(std::size_t k, std::size_t i) const {
 }
 
 CJoinEditModel::OpenResult CJoinEditModel::open() {
+    // Everything is loaded before anything is repaired, so a failed load leaves the join as it came.
+    for (std::size_t k = 0; k < join_.members.size(); ++k)
+        if (CConfigTable* table = member_table(k); table != nullptr && !loader_(*table)) return OpenResult::failed;
     bool repaired = false;
     for (std::size_t k = 0; k < join_.members.size();) {
         CJoinMember& m = *join_.members[k];
@@ -162,7 +165,6 @@ CJoinEditModel::OpenResult CJoinEditModel::open() {
             repaired = true;
             continue;
         }
-        if (!loader_(*table)) return OpenResult::failed;
         if (fits(k, *table) != nullptr) {
             remove_member(k);
             repaired = true;

@@ -313,6 +313,7 @@ TEST_F(TableRequestTest, AnEditedCopyOfAPendingTableTakesOverItsEntry) {
     EXPECT_EQ(body_of(sent()[1]), "00040");
 
     // Another handle is another host table: the old one is unloaded first.
+    file.tables[1]->loaded = true;
     unload_table(client, pending, *file.tables[1], false, true);
     sent().clear();
     EXPECT_TRUE(replace_table(client, pending, file, 1, loaded_table(5)));
