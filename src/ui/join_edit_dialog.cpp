@@ -1,5 +1,7 @@
 #include "ui/join_edit_dialog.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QDragMoveEvent>
@@ -110,9 +112,8 @@ CJoinTree::CJoinTree(QWidget* parent) : QTreeWidget(parent) {
     setDropIndicatorShown(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::MoveAction);
-    // Dragging near the top or bottom scrolls by the view's own timer, starting one row from the edge.
+    // Dragging near the top or bottom scrolls by the view's own timer.
     setAutoScroll(true);
-    setAutoScrollMargin(fontMetrics().height() + 4);
     setContextMenuPolicy(Qt::CustomContextMenu);
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -291,6 +292,8 @@ void CEditJoinDlg::refill(int member, int join_field) {
         }
     }
     tree_->expandAll();
+    // Auto-scroll starts one row from the edge.
+    tree_->setAutoScrollMargin(std::max(tree_->visualItemRect(root).height(), 16));
     if (select != nullptr) {
         tree_->setCurrentItem(select);
         tree_->scrollToItem(select);

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <algorithm>
@@ -443,6 +444,40 @@ class JoinDialogsTest : public QObject {
             return int(QDialog::Rejected);
         });
         ui::new_join(*view);
+        QVERIFY(join_codes().empty());
+    }
+
+    void theEllipsisItemsOpenTheExpressionDialog() {
+        reset_log();
+        seams->next_dialog([&](QDialog& d) {
+            [&] {
+                auto& dlg = edit_join_dialog(d);
+                build_two_members(dlg);
+                auto answer = [&](const QString& expected, const QString& typed) {
+                    seams->next_dialog([=](QDialog& e) {
+                        [&] {
+                            QCOMPARE(e.objectName(), QStringLiteral("dlg_157"));
+                            auto* edit = ui::find_control<QPlainTextEdit>(&e, 1000);
+                            QCOMPARE(edit->toPlainText(), expected);
+                            edit->setPlainText(typed);
+                        }();
+                        press(e, ui::kOkId);
+                        return e.result();
+                    });
+                };
+                answer(QString(), "NAME = 'X'");
+                QVERIFY(popup_command(dlg, dlg.member_item(0), workspace::join_cmd::kWhere, "menu_154"));
+                QCOMPARE(dlg.member_item(0)->text(0), QStringLiteral("CUSTOMER (DEFAULT, WHERE NAME = 'X')"));
+                // The join value starts from the bound field, qualified.
+                answer("CUSTOMER.CUST-ID", "42");
+                QVERIFY(popup_command(dlg, dlg.join_field_item(1, 0), workspace::join_cmd::kExpression, "menu_156"));
+                QCOMPARE(dlg.join_field_item(1, 0)->text(0), QStringLiteral("ORD-CUST = 42"));
+                QCOMPARE(dlg.tree()->currentItem(), dlg.join_field_item(1, 0));
+            }();
+            return int(QDialog::Rejected);
+        });
+        ui::new_join(*view);
+        QCOMPARE(seams->pending_dialogs(), 0);
         QVERIFY(join_codes().empty());
     }
 
