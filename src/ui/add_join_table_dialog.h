@@ -13,14 +13,14 @@ namespace kestra::ui {
 class CAddJoinTableDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit CAddJoinTableDlg(const std::vector<std::string>& tables, QWidget* parent = nullptr);
 
     // The picked row after OK; -1 when none.
     int selected() const;
     QListWidget* list() const { return list_; }
 
-private:
+  private:
     QListWidget* list_;
     QPushButton* ok_;
 };

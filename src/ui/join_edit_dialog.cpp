@@ -1,7 +1,5 @@
 #include "ui/join_edit_dialog.h"
 
-#include <algorithm>
-
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QDragMoveEvent>
@@ -17,6 +15,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/ui_hooks.h"
 #include "model/text_limits.h"
@@ -74,11 +73,12 @@ QIcon glyph(Glyph which, qreal ratio) {
     return QIcon(pm);
 }
 
-void fill_menu(QMenu* menu, const std::vector<workspace::JoinMenuItem>& items,
-               const std::function<void(int)>& run) {
+void fill_menu(QMenu* menu, const std::vector<workspace::JoinMenuItem>& items, const std::function<void(int)>& run) {
     for (const workspace::JoinMenuItem& item : items) {
         switch (item.kind) {
-            case workspace::JoinMenuItem::Kind::separator: menu->addSeparator(); break;
+            case workspace::JoinMenuItem::Kind::separator:
+                menu->addSeparator();
+                break;
             case workspace::JoinMenuItem::Kind::submenu: {
                 QMenu* sub = menu->addMenu(from_host(item.text));
                 sub->setEnabled(item.enabled);
@@ -119,7 +119,9 @@ CJoinTree::CJoinTree(QWidget* parent) : QTreeWidget(parent) {
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 }
 
-QStringList CJoinTree::mimeTypes() const { return {QString::fromLatin1(kMemberMime)}; }
+QStringList CJoinTree::mimeTypes() const {
+    return {QString::fromLatin1(kMemberMime)};
+}
 
 QMimeData* CJoinTree::mimeData(const QList<QTreeWidgetItem*>& items) const {
     if (items.isEmpty()) return nullptr;
@@ -130,7 +132,9 @@ QMimeData* CJoinTree::mimeData(const QList<QTreeWidgetItem*>& items) const {
     return mime;
 }
 
-Qt::DropActions CJoinTree::supportedDropActions() const { return Qt::MoveAction; }
+Qt::DropActions CJoinTree::supportedDropActions() const {
+    return Qt::MoveAction;
+}
 
 int CJoinTree::drop_target(const QPoint& pos) const {
     const QTreeWidgetItem* item = itemAt(pos);
@@ -169,7 +173,10 @@ void CJoinTree::dropEvent(QDropEvent* event) {
     setState(NoState);
     viewport()->update();
     if (!ok || from < 0 || to < 0 || from == to || !on_move) return;
-    on_move(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+    // The move may ask first and rebuilds every item: both wait until the drag has ended.
+    QMetaObject::invokeMethod(
+        this, [this, from, to] { on_move(static_cast<std::size_t>(from), static_cast<std::size_t>(to)); },
+        Qt::QueuedConnection);
 }
 
 // --- The dialog ---
@@ -333,8 +340,8 @@ QMenu* CEditJoinDlg::open_popup(QTreeWidgetItem* item) {
     const auto field = static_cast<std::size_t>(std::max(i, 0));
     // Commands run once the menu has closed, so a dialog they open is not stacked on the popup.
     fill_menu(menu, items, [this, resource, member, field](int id) {
-        QMetaObject::invokeMethod(this, [this, resource, member, field, id] { run(resource, member, field, id); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, resource, member, field, id] { run(resource, member, field, id); }, Qt::QueuedConnection);
     });
     return menu;
 }
@@ -358,10 +365,17 @@ void CEditJoinDlg::run(int menu, std::size_t k, std::size_t i, int id) {
             break;
     }
     switch (action) {
-        case workspace::JoinAction::none: break;
-        case workspace::JoinAction::changed: refill(keep_member, keep_field); break;
-        case workspace::JoinAction::edit_where: edit_where(k); break;
-        case workspace::JoinAction::edit_expression: edit_join_value(k, i); break;
+        case workspace::JoinAction::none:
+            break;
+        case workspace::JoinAction::changed:
+            refill(keep_member, keep_field);
+            break;
+        case workspace::JoinAction::edit_where:
+            edit_where(k);
+            break;
+        case workspace::JoinAction::edit_expression:
+            edit_join_value(k, i);
+            break;
     }
 }
 

@@ -20,10 +20,10 @@ namespace kestra::ui {
 class CJoinTree : public QTreeWidget {
     Q_OBJECT
 
-public:
+  public:
     // The drag's data: the member's index as text.
     static constexpr char kMemberMime[] = "application/x-kestra-join-member";
-    static constexpr int kMemberRole = Qt::UserRole;      // member index, -1 on the root
+    static constexpr int kMemberRole = Qt::UserRole;         // member index, -1 on the root
     static constexpr int kJoinFieldRole = Qt::UserRole + 1;  // join field index, -1 on members and the root
 
     explicit CJoinTree(QWidget* parent = nullptr);
@@ -31,7 +31,7 @@ public:
     // Called with the dragged member and the place it is dropped on.
     std::function<void(std::size_t from, std::size_t to)> on_move;
 
-protected:
+  protected:
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
     Qt::DropActions supportedDropActions() const override;
@@ -39,7 +39,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     // The member position a drop at `pos` leads to; -1 when nowhere.
     int drop_target(const QPoint& pos) const;
 };
@@ -48,7 +48,7 @@ private:
 class CEditJoinDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     CEditJoinDlg(workspace::CJoinEditModel& model, const QString& title, QWidget* parent = nullptr);
 
     CJoinTree* tree() const { return tree_; }
@@ -60,7 +60,7 @@ public:
 
     void accept() override;
 
-private:
+  private:
     void refill(int member = -1, int join_field = -1);
     void update_buttons();
     void run(int menu, std::size_t k, std::size_t i, int id);

@@ -41,10 +41,11 @@ void CJoinController::unload_members() {
     std::int16_t rc = 0;
     for (CConfigTable* table : loaded_) {
         // A table deleted meanwhile is no longer in the file; its record is gone.
-        const bool present = std::any_of(file_.tables.begin(), file_.tables.end(),
-                                         [&](const auto& t) { return t.get() == table; });
+        const bool present =
+            std::any_of(file_.tables.begin(), file_.tables.end(), [&](const auto& t) { return t.get() == table; });
         if (present && table->loaded) {
-            const std::int16_t one = configsvc::unload_table(doc_.client(), doc_.pending_unloads(), *table, false, false);
+            const std::int16_t one =
+                configsvc::unload_table(doc_.client(), doc_.pending_unloads(), *table, false, false);
             if (rc == 0) rc = one;
         }
     }
@@ -94,7 +95,8 @@ bool CJoinController::edit_join(std::size_t index, const JoinEditWindow& window)
     }
     auto copy = copy_join_table(*original);
     copy->changed = false;
-    CJoinEditModel model(file_, *copy, [this](CConfigTable& t) { return load_member(t); }, original);
+    CJoinEditModel model(
+        file_, *copy, [this](CConfigTable& t) { return load_member(t); }, original);
     const CJoinEditModel::OpenResult opened = model.open();
     bool accepted = false;
     if (opened != CJoinEditModel::OpenResult::failed) {

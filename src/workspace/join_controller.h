@@ -20,7 +20,7 @@ using JoinEditWindow = std::function<bool(CJoinEditModel& model, const std::stri
 // Creating and editing join tables of a configuration file: what is loaded before the window opens, and what is
 // sent after it closes. Failures are shown with the session's error box; the model keeps its previous values.
 class CJoinController {
-public:
+  public:
     CJoinController(CAdminDoc& doc, model::CConfigFile& file) : doc_(doc), file_(file) {}
 
     // Create Table's "Join": an empty join under "New Join". On OK the join is added on the host, appended to the
@@ -29,7 +29,7 @@ public:
     // Edits the join at `index` of the file through a copy under "Edit Join". True when the window closed with OK.
     bool edit_join(std::size_t index, const JoinEditWindow& window);
 
-private:
+  private:
     bool load_member(model::CConfigTable& table);
     void unload_members();
     void show_errors();

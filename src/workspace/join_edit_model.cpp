@@ -33,8 +33,7 @@ const CConfigField* field_by_number(const CConfigTable& table, std::int32_t numb
 }
 
 bool ask(const char* text) {
-    return app::message_box(text, {}, app::MessageIcon::Warning, app::MessageButtons::YesNo) ==
-           app::MessageResult::Yes;
+    return app::message_box(text, {}, app::MessageIcon::Warning, app::MessageButtons::YesNo) == app::MessageResult::Yes;
 }
 
 // A set is usable only when every key names a field of the table.
@@ -333,7 +332,8 @@ bool CJoinEditModel::move_member(std::size_t from, std::size_t to) {
             if (loses_member(*jf, k, position))
                 reset(*jf);
             else if (jf->member_number >= 1)
-                jf->member_number = static_cast<std::int32_t>(position[static_cast<std::size_t>(jf->member_number - 1)] + 1);
+                jf->member_number =
+                    static_cast<std::int32_t>(position[static_cast<std::size_t>(jf->member_number - 1)] + 1);
         }
     }
     auto moved = std::move(join_.members[from]);
@@ -439,7 +439,7 @@ void CJoinEditModel::store_join_value(std::size_t k, std::size_t i, const expr::
 }
 
 std::vector<std::vector<CJoinEditModel::FieldChoice>> CJoinEditModel::field_choices(std::size_t k,
-                                                                                  std::size_t i) const {
+                                                                                    std::size_t i) const {
     std::vector<std::vector<FieldChoice>> out;
     const CConfigField* key = key_field(k, i);
     if (key == nullptr) return out;
@@ -464,9 +464,9 @@ std::vector<JoinMenuItem> CJoinEditModel::member_menu(std::size_t k) const {
     if (const CConfigTable* table = member_table(k)) {
         for (std::size_t s = 0; s < table->sets.size(); ++s) {
             const CTableSet& set = *table->sets[s];
-            JoinMenuItem item = JoinMenuItem::check(
-                join_cmd::kFirstSet + static_cast<int>(s), set_menu_text(*table, set),
-                !m.set.empty() && model::equal_ignoring_case(set.set_name.view(), m.set.view()));
+            JoinMenuItem item =
+                JoinMenuItem::check(join_cmd::kFirstSet + static_cast<int>(s), set_menu_text(*table, set),
+                                    !m.set.empty() && model::equal_ignoring_case(set.set_name.view(), m.set.view()));
             item.enabled = set_complete(*table, set);
             sets.items.push_back(std::move(item));
         }
@@ -526,8 +526,10 @@ JoinAction CJoinEditModel::member_command(std::size_t k, int id) {
             if (k == 0) return JoinAction::none;
             set_join_kind(k, id == join_cmd::kInner ? CJoinMember::kInner : 1);
             return JoinAction::changed;
-        case join_cmd::kWhere: return JoinAction::edit_where;
-        case join_cmd::kDeleteTable: return delete_member(k) ? JoinAction::changed : JoinAction::none;
+        case join_cmd::kWhere:
+            return JoinAction::edit_where;
+        case join_cmd::kDeleteTable:
+            return delete_member(k) ? JoinAction::changed : JoinAction::none;
         case join_cmd::kDefaultSet:
             if (k != 0) return JoinAction::none;
             return change_active_set(k, -1) ? JoinAction::changed : JoinAction::none;

@@ -27,9 +27,9 @@ inline constexpr const char* kJoinAskMove =
 inline constexpr const char* kJoinFragmented = "*** Set contains fragmented joins ***";
 inline constexpr const char* kJoinRootText = "Join Tables";
 
-inline constexpr std::size_t kJoinMemberLimit = 16;    // the root popup adds tables only below this
-inline constexpr std::size_t kJoinFieldLimit = 8192;   // fields of all member tables together
-inline constexpr std::size_t kSetKeyNamesShown = 3;    // key names an "Active Set" entry lists
+inline constexpr std::size_t kJoinMemberLimit = 16;   // the root popup adds tables only below this
+inline constexpr std::size_t kJoinFieldLimit = 8192;  // fields of all member tables together
+inline constexpr std::size_t kSetKeyNamesShown = 3;   // key names an "Active Set" entry lists
 
 // Commands of the Edit Join popups (menu resources 154, 156 and 158). Ranges start at the first id and count up;
 // the same number means different things in different popups.
@@ -98,7 +98,7 @@ std::unique_ptr<model::CConfigTable> copy_join_table(const model::CConfigTable& 
 // members and join fields, the texts of the tree, the popups and the OK rule. Works on a join record the caller
 // owns (a copy, or a new join); member tables are the file's. Confirmations go through app::message_box.
 class CJoinEditModel {
-public:
+  public:
     // `original` is the file's record of the join being edited, nullptr for a new join.
     CJoinEditModel(const model::CConfigFile& file, model::CConfigTable& join, MemberLoader loader,
                    const model::CConfigTable* original = nullptr);
@@ -171,7 +171,7 @@ public:
     // message; `bad_member` names the member of a fragmented key.
     const char* save(std::string name, std::size_t& bad_member);
 
-private:
+  private:
     model::CConfigTable* find_plain_table(std::string_view name) const;
     const char* fits(std::size_t before, const model::CConfigTable& table) const;
     const model::CConfigField* key_field(std::size_t k, std::size_t i) const;

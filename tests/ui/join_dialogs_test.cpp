@@ -1,7 +1,5 @@
 // Edit Join and Add Join Table against the test host in this process: what the windows show and refuse, their
 // popups, moves and drags, and what reaches the host after OK. The class logs in once.
-#include "ui/join_edit_dialog.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -22,6 +20,7 @@
 #include "ui/admin_frame.h"
 #include "ui/admin_view.h"
 #include "ui/client_config_view.h"
+#include "ui/join_edit_dialog.h"
 #include "ui/join_entry.h"
 #include "ui/main_frame.h"
 #include "ui/object_names.h"
@@ -33,7 +32,9 @@ using model::CServerNode;
 
 namespace {
 
-ui::CEditJoinDlg& edit_join_dialog(QDialog& d) { return static_cast<ui::CEditJoinDlg&>(d); }
+ui::CEditJoinDlg& edit_join_dialog(QDialog& d) {
+    return static_cast<ui::CEditJoinDlg&>(d);
+}
 
 QStringList tree_texts(const ui::CEditJoinDlg& d) {
     QStringList out;
@@ -59,7 +60,9 @@ bool popup_command(ui::CEditJoinDlg& d, QTreeWidgetItem* item, int id, const QSt
     return true;
 }
 
-void press(QWidget& d, int id) { QTest::mouseClick(ui::find_control<QPushButton>(&d, id), Qt::LeftButton); }
+void press(QWidget& d, int id) {
+    QTest::mouseClick(ui::find_control<QPushButton>(&d, id), Qt::LeftButton);
+}
 
 void set_name(QDialog& d, const QString& name) {
     auto* edit = d.findChild<QLineEdit*>(QStringLiteral("ctl_EditJoin_Name"));
@@ -211,9 +214,9 @@ class JoinDialogsTest : public QObject {
                 QCOMPARE(d.windowTitle(), QStringLiteral("New Join"));
                 QCOMPARE(tree_texts(dlg), QStringList({"Join Tables"}));
                 build_two_members(dlg);
-                QCOMPARE(tree_texts(dlg), QStringList({"Join Tables", "CUSTOMER (DEFAULT)",
-                                                       "ORDERS (ORD-BY-CUST, INNER)",
-                                                       "  ORD-CUST = CUSTOMER.CUST-ID"}));
+                QCOMPARE(tree_texts(dlg),
+                         QStringList({"Join Tables", "CUSTOMER (DEFAULT)", "ORDERS (ORD-BY-CUST, INNER)",
+                                      "  ORD-CUST = CUSTOMER.CUST-ID"}));
                 // Move Up and Down follow the selected member.
                 dlg.tree()->setCurrentItem(dlg.member_item(0));
                 QVERIFY(!ui::find_control<QPushButton>(&d, 1188)->isEnabled());
@@ -280,7 +283,9 @@ class JoinDialogsTest : public QObject {
         // Stored on the host: opening again shows it.
         reset_log();
         seams->next_dialog([&](QDialog& d) {
-            [&] { QCOMPARE(edit_join_dialog(d).member_item(1)->text(0), QStringLiteral("ORDERS (ORD-BY-CUST, OUTER)")); }();
+            [&] {
+                QCOMPARE(edit_join_dialog(d).member_item(1)->text(0), QStringLiteral("ORDERS (ORD-BY-CUST, OUTER)"));
+            }();
             return int(QDialog::Rejected);
         });
         ui::edit_join(*view, table_index("JOINED"));
@@ -303,7 +308,8 @@ class JoinDialogsTest : public QObject {
         seams->next_dialog([&](QDialog& d) {
             [&] {
                 auto& dlg = edit_join_dialog(d);
-                QVERIFY(popup_command(dlg, dlg.tree()->topLevelItem(0), workspace::join_cmd::kFirstAddTable, "menu_158"));
+                QVERIFY(
+                    popup_command(dlg, dlg.tree()->topLevelItem(0), workspace::join_cmd::kFirstAddTable, "menu_158"));
                 QCOMPARE(dlg.member_item(2)->text(0), QStringLiteral("GHOST (DEFAULT, INNER)"));
                 set_name(d, "JOINED2");
             }();
@@ -372,11 +378,14 @@ class JoinDialogsTest : public QObject {
                 QCOMPARE(message->text(), QStringLiteral("*** Duplicate table name ***"));
                 QVERIFY(d.isVisible());
                 // ORDERS first, then CUSTOMER on CUST-BY-NAME with only its second key bound.
-                QVERIFY(popup_command(dlg, dlg.tree()->topLevelItem(0), workspace::join_cmd::kFirstAddTable + 1, "menu_158"));
-                QVERIFY(popup_command(dlg, dlg.tree()->topLevelItem(0), workspace::join_cmd::kFirstAddTable, "menu_158"));
+                QVERIFY(popup_command(dlg, dlg.tree()->topLevelItem(0), workspace::join_cmd::kFirstAddTable + 1,
+                                      "menu_158"));
+                QVERIFY(
+                    popup_command(dlg, dlg.tree()->topLevelItem(0), workspace::join_cmd::kFirstAddTable, "menu_158"));
                 QVERIFY(popup_command(dlg, dlg.member_item(1), workspace::join_cmd::kFirstSet + 1, "menu_154"));
                 QCOMPARE(dlg.member_item(1)->childCount(), 2);
-                QVERIFY(popup_command(dlg, dlg.join_field_item(1, 1), workspace::join_cmd::kFirstJoinField, "menu_156"));
+                QVERIFY(
+                    popup_command(dlg, dlg.join_field_item(1, 1), workspace::join_cmd::kFirstJoinField, "menu_156"));
                 dlg.member_item(1)->setExpanded(false);
                 dlg.tree()->setCurrentItem(dlg.member_item(0));
                 set_name(d, "FRAG");
@@ -410,6 +419,7 @@ class JoinDialogsTest : public QObject {
                     QVERIFY(over.isAccepted());
                     QDropEvent drop(QPointF(at), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
                     QCoreApplication::sendEvent(tree->viewport(), &drop);
+                    QCoreApplication::processEvents();
                 };
                 // ORDERS dropped on the root would go first and lose its join: No keeps everything.
                 hooks->answers.push_back(app::MessageResult::No);
@@ -433,7 +443,8 @@ class JoinDialogsTest : public QObject {
                 QCOMPARE(tree->currentItem(), dlg.member_item(0));
                 // Deleting a table another joins to asks too.
                 QVERIFY(popup_command(dlg, dlg.member_item(1), workspace::join_cmd::kFirstSet, "menu_154"));
-                QVERIFY(popup_command(dlg, dlg.join_field_item(1, 0), workspace::join_cmd::kFirstJoinField, "menu_156"));
+                QVERIFY(
+                    popup_command(dlg, dlg.join_field_item(1, 0), workspace::join_cmd::kFirstJoinField, "menu_156"));
                 hooks->answers.push_back(app::MessageResult::No);
                 QVERIFY(popup_command(dlg, dlg.member_item(0), workspace::join_cmd::kDeleteTable, "menu_154"));
                 QCOMPARE(hooks->boxes.back(), std::string(workspace::kJoinAskDelete));

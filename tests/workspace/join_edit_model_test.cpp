@@ -56,7 +56,7 @@ std::unique_ptr<CJoinField> jf(const std::string& field, int kind = JoinFieldKin
 // Tables: CUST (CUST-ID, NAME), ORD (ORD-NO, ORD-CUST, ORD-STATUS), ITEM (IT-ORD, IT-CUST, IT-QTY, IT-CODE),
 // DUP (NAME, numeric), and the join J.
 class JoinModel : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         CConfigTable& cust = table("CUST", 1);
         add_field(cust, 1, "CUST-ID", kNumber);
@@ -156,10 +156,10 @@ TEST_F(JoinModel, AConsistentJoinOpensAsStoredWithItsTexts) {
     EXPECT_EQ(m.open(), CJoinEditModel::OpenResult::opened);
     EXPECT_FALSE(m.changed());
     EXPECT_EQ(loads, (std::vector<std::string>{"CUST", "ORD", "ITEM"}));
-    EXPECT_EQ(texts(m), (std::vector<std::string>{"CUST (BY-ID)", "  CUST-ID", "ORD (BY-CUST, OUTER)",
-                                                  "  ORD-CUST = CUST.CUST-ID", "ITEM (IT-KEY, INNER, WHERE IT-QTY > 0)",
-                                                  "  IT-ORD = ORD.ORD-NO", "  IT-CUST = ORD.ORD-CUST",
-                                                  "  IT-CODE = 'A'"}));
+    EXPECT_EQ(texts(m),
+              (std::vector<std::string>{"CUST (BY-ID)", "  CUST-ID", "ORD (BY-CUST, OUTER)",
+                                        "  ORD-CUST = CUST.CUST-ID", "ITEM (IT-KEY, INNER, WHERE IT-QTY > 0)",
+                                        "  IT-ORD = ORD.ORD-NO", "  IT-CUST = ORD.ORD-CUST", "  IT-CODE = 'A'"}));
 }
 
 TEST_F(JoinModel, AMissingSetKeepsTheFirstMemberButRemovesALaterOne) {
@@ -306,7 +306,8 @@ TEST_F(JoinModel, KeysMustBeBoundAsAPrefix) {
 
 TEST_F(JoinModel, TheNameIsComparedWithOtherTablesOnly) {
     member("CUST", "BY-ID");
-    CJoinEditModel m(file, join, [](CConfigTable&) { return true; }, file.tables[4].get());
+    CJoinEditModel m(
+        file, join, [](CConfigTable&) { return true; }, file.tables[4].get());
     join.table_number = 5;
     m.open();
     std::size_t bad = 0;
@@ -388,9 +389,9 @@ TEST_F(JoinModel, ExpressionsAndConstantsSurviveASetChange) {
     CJoinEditModel m = make();
     m.open();
     EXPECT_EQ(m.member_command(1, ws::join_cmd::kFirstSet + 1), ws::JoinAction::changed);  // LONG
-    EXPECT_EQ(texts(m), (std::vector<std::string>{"CUST (BY-ID)", "  CUST-ID", "ITEM (LONG, INNER)",
-                                                  "  IT-ORD = CUST-ID * 2", "  IT-CUST", "  IT-QTY",
-                                                  "  IT-CODE = 'Z'"}));
+    EXPECT_EQ(texts(m),
+              (std::vector<std::string>{"CUST (BY-ID)", "  CUST-ID", "ITEM (LONG, INNER)", "  IT-ORD = CUST-ID * 2",
+                                        "  IT-CUST", "  IT-QTY", "  IT-CODE = 'Z'"}));
 }
 
 TEST_F(JoinModel, MemberPopupsFollowTheMemberAndItsTable) {
@@ -510,10 +511,12 @@ TEST_F(JoinModel, JoinValuesFromTheExpressionDialogAreClassified) {
 
 namespace {
 
-int code_of(std::string_view sent) { return std::stoi(std::string(sent.substr(7, 3))); }
+int code_of(std::string_view sent) {
+    return std::stoi(std::string(sent.substr(7, 3)));
+}
 
 class JoinControllerTest : public kestra::testing::FakeSessionTest {
-protected:
+  protected:
     void SetUp() override {
         FakeSessionTest::SetUp();
         doc = std::make_unique<ws::CAdminDoc>(std::make_unique<kestra::hostlink::CHostSession>(std::move(session)));
