@@ -23,6 +23,13 @@ std::optional<CPendingUnloadList::Entry> CPendingUnloadList::take_oldest() {
     return entry;
 }
 
+bool CPendingUnloadList::rebind(const model::CConfigTable* table, model::CConfigTable* replacement) {
+    auto it = std::find_if(entries_.begin(), entries_.end(), [table](const Entry& e) { return e.table == table; });
+    if (it == entries_.end()) return false;
+    it->table = replacement;
+    return true;
+}
+
 void CPendingUnloadList::append(Entry entry) { entries_.push_back(entry); }
 
 }  // namespace kestra::configsvc

@@ -31,6 +31,8 @@ public:
     std::optional<Entry> take(const model::CConfigTable* table);
     // Takes the oldest entry out; nullopt when the list is empty.
     std::optional<Entry> take_oldest();
+    // Lets `replacement` take over the entry of `table` in its place; false when `table` is not pending.
+    bool rebind(const model::CConfigTable* table, model::CConfigTable* replacement);
     // Appends at the end (the newest). The caller keeps the list within kMaxEntries by taking the oldest out.
     void append(Entry entry);
 

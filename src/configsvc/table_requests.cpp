@@ -408,7 +408,10 @@ std::int16_t forget_tables(CConfigClient& client, CPendingUnloadList& pending, m
 bool replace_table(CConfigClient& client, CPendingUnloadList& pending, model::CConfigFile& file, std::size_t index,
                    std::unique_ptr<CConfigTable> replacement) {
     if (index >= file.tables.size() || !replacement) return false;
-    forget_table(client, pending, *file.tables[index], false);
+    const CConfigTable& old = *file.tables[index];
+    const bool same_host_table = old.loaded && replacement->loaded && old.table_handle == replacement->table_handle;
+    // Unloading the old record would release the handle the copy still uses.
+    if (!same_host_table || !pending.rebind(&old, replacement.get())) forget_table(client, pending, *file.tables[index], false);
     file.tables[index] = std::move(replacement);
     return true;
 }

@@ -73,8 +73,10 @@ std::int16_t forget_table(CConfigClient& client, CPendingUnloadList& pending, mo
                           bool deleting);
 // The same for every table of a file (before its table list is replaced).
 std::int16_t forget_tables(CConfigClient& client, CPendingUnloadList& pending, model::CConfigFile& file);
-// Puts `replacement` in the place of the file's table at `index`, taking the old record out of the pending list
-// first. False when the index is out of range (nothing changes).
+// Puts `replacement` in the place of the file's table at `index`. A replacement that holds the same host table
+// (loaded, same handle: an edited copy) takes over the old record's pending entry, so the table is still unloaded
+// later with its own save flag; otherwise the old record is taken out of the pending list first. False when the
+// index is out of range (nothing changes).
 bool replace_table(CConfigClient& client, CPendingUnloadList& pending, model::CConfigFile& file, std::size_t index,
                    std::unique_ptr<model::CConfigTable> replacement);
 

@@ -290,6 +290,38 @@ TEST_F(TableRequestTest, ReplacingARecordTakesTheOldOneOutOfThePendingList) {
     EXPECT_FALSE(replace_table(client, pending, file, 1, std::make_unique<CConfigTable>()));
 }
 
+TEST_F(TableRequestTest, AnEditedCopyOfAPendingTableTakesOverItsEntry) {
+    answer_all();
+    CConfigFile file;
+    file.tables.push_back(loaded_table(3));
+    file.tables.push_back(loaded_table(4));
+    CConfigClient client(session);
+    CPendingUnloadList pending;
+    unload_table(client, pending, *file.tables[0], true, true);
+    unload_table(client, pending, *file.tables[1], false, true);
+    auto copy = loaded_table(3);
+    CConfigTable* copy_record = copy.get();
+    // Same host table: nothing is unloaded, and the copy keeps the old entry's place and save flag.
+    EXPECT_TRUE(replace_table(client, pending, file, 0, std::move(copy)));
+    EXPECT_TRUE(sent().empty());
+    ASSERT_EQ(pending.size(), 2u);
+    EXPECT_EQ(pending.entries().front().table, copy_record);
+    EXPECT_TRUE(pending.entries().front().save);
+    ASSERT_EQ(unload_all_tables(client, pending, true), 0);
+    ASSERT_EQ(sent().size(), 2u);
+    EXPECT_EQ(body_of(sent()[0]), "00031");
+    EXPECT_EQ(body_of(sent()[1]), "00040");
+
+    // Another handle is another host table: the old one is unloaded first.
+    file.tables[1]->loaded = true;
+    unload_table(client, pending, *file.tables[1], false, true);
+    sent().clear();
+    EXPECT_TRUE(replace_table(client, pending, file, 1, loaded_table(5)));
+    EXPECT_TRUE(pending.empty());
+    ASSERT_EQ(sent().size(), 1u);
+    EXPECT_EQ(body_of(sent()[0]), "00040");
+}
+
 // --- Modify tables ---
 
 std::unique_ptr<CConfigTable> changed_table(int number, const std::string& name) {
