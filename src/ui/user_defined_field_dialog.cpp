@@ -57,7 +57,7 @@ QLineEdit* number_edit(QWidget* parent, int id, std::int32_t value, int digits) 
     set_control_id(edit, id);
     edit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("\\d{0,%1}").arg(digits)), edit));
-    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 12);
+    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString(digits + 1, QLatin1Char('0'))) + 12);
     return edit;
 }
 
@@ -179,6 +179,7 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
     size_layout->addWidget(signed_, 2, 0, 1, 3);
     size_layout->addWidget(bit_row_, 3, 0, 1, 3);
     size_layout->setColumnStretch(3, 1);
+    size_layout->setRowStretch(4, 1);
 
     // Definition: the calculation, or the place in the record.
     auto* definition_box = new QGroupBox(QStringLiteral("Definition"), this);

@@ -260,6 +260,8 @@ class FieldEditingTest : public QObject {
                 click(d, 1105);
                 QCOMPARE(formats->count(), 7);
                 QCOMPARE(formats->currentIndex(), 0);
+                const QString problem = testing::compare_screenshot(&d, "field-edit");
+                QVERIFY2(problem.isEmpty(), qPrintable(problem));
                 ran = true;
             }();
             return QDialog::Rejected;
@@ -337,6 +339,8 @@ class FieldEditingTest : public QObject {
                 set_text(d, 1058, "8");
                 set_text(d, 1074, "2");
                 set_text(d, 1040, "cust-credit * 0.2 & 'x'");
+                const QString problem = testing::compare_screenshot(&d, "user-defined-field-calculated");
+                QVERIFY2(problem.isEmpty(), qPrintable(problem));
                 click(d, ui::kOkId);
             }();
             return d.result();
@@ -367,6 +371,8 @@ class FieldEditingTest : public QObject {
                 QCOMPARE(of->itemText(0), QStringLiteral("<Buffer>"));
                 QVERIFY(of->findText(QStringLiteral("TAX")) < 0);  // calculated: not in the record
                 of->setCurrentIndex(of->findText(QStringLiteral("CUST-ID")));
+                const QString problem = testing::compare_screenshot(&d, "user-defined-field-offset");
+                QVERIFY2(problem.isEmpty(), qPrintable(problem));
                 click(d, ui::kOkId);
             }();
             return d.result();
