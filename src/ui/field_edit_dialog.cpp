@@ -55,13 +55,13 @@ CFieldEditDlg::CFieldEditDlg(model::CConfigTable& table, model::CConfigField& fi
     form_.load(field);
 
     name_ = name_edit(this, kNameId, field, true);
-    auto* name_label = new QLabel(QStringLiteral("&Name"), this);
+    auto* name_label = new QLabel(QStringLiteral("Name"), this);
     name_label->setBuddy(name_);
     message_ = message_line(this, kMessageId);
-    hide_ = new QCheckBox(QStringLiteral("&Hide"), this);
+    hide_ = new QCheckBox(QStringLiteral("Hide"), this);
     set_control_id(hide_, kHideId);
     hide_->setChecked(form_.hidden);
-    update_ = new QCheckBox(QStringLiteral("&Update Allowed"), this);
+    update_ = new QCheckBox(QStringLiteral("Update Allowed"), this);
     set_control_id(update_, kUpdateId);
     update_->setChecked(form_.update_allowed);
     format_ = new CFieldFormatBox(kFormatIds, form_.format, this);

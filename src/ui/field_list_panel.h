@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointer>
 #include <QWidget>
 
 #include "workspace/field_popup_model.h"
@@ -6,6 +7,7 @@
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QWindow;
 
 namespace kestra::model { class CConfigTable; class CConfigFile; }
 namespace kestra::ui {
@@ -34,6 +36,7 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void new_field();
@@ -51,5 +54,7 @@ private:
     QPushButton* new_;
     QPushButton* edit_;
     QPushButton* hide_;
+    // The window whose moves to another screen redraw the glyphs at that screen's pixel ratio.
+    QPointer<QWindow> watched_window_;
 };
 }  // namespace kestra::ui

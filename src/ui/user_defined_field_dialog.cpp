@@ -90,9 +90,9 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
     set_control_id(name_, Form::kName);
     limit_host_text(name_, model::kFieldNameMax);
     name_->setText(from_host(form_.name));
-    auto* name_label = new QLabel(QStringLiteral("&Name"), this);
+    auto* name_label = new QLabel(QStringLiteral("Name"), this);
     name_label->setBuddy(name_);
-    update_ = new QCheckBox(QStringLiteral("&Update Allowed"), this);
+    update_ = new QCheckBox(QStringLiteral("Update Allowed"), this);
     set_control_id(update_, kUpdateId);
     update_->setChecked(form_.update_allowed);
     message_ = new QLabel(this);
@@ -102,8 +102,8 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
 
     // Origin: fixed once the field exists.
     auto* origin = new QGroupBox(QStringLiteral("Origin"), this);
-    offset_origin_ = radio(QStringLiteral("&Offset"), kOffsetOriginId, origin);
-    calc_origin_ = radio(QStringLiteral("C&alculated"), kCalcOriginId, origin);
+    offset_origin_ = radio(QStringLiteral("Offset"), kOffsetOriginId, origin);
+    calc_origin_ = radio(QStringLiteral("Calculated"), kCalcOriginId, origin);
     (form_.calculated ? calc_origin_ : offset_origin_)->setChecked(true);
     offset_origin_->setEnabled(form_.is_new());
     calc_origin_->setEnabled(form_.is_new());
@@ -124,9 +124,9 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
     calc_types_ = new QButtonGroup(this);
     auto* calc_row = new QHBoxLayout(calc_type_row_);
     calc_row->setContentsMargins(0, 0, 0, 0);
-    for (const auto& [caption, id, type] : {std::tuple{"&String", kStringId, CalcType::string},
-                                            std::tuple{"N&umeric", kNumericId, CalcType::numeric},
-                                            std::tuple{"&Boolean", kBooleanId, CalcType::boolean}}) {
+    for (const auto& [caption, id, type] : {std::tuple{"String", kStringId, CalcType::string},
+                                            std::tuple{"Numeric", kNumericId, CalcType::numeric},
+                                            std::tuple{"Boolean", kBooleanId, CalcType::boolean}}) {
         QRadioButton* button = radio(QString::fromLatin1(caption), id, calc_type_row_);
         calc_types_->addButton(button, static_cast<int>(type));
         calc_row->addWidget(button);
@@ -142,7 +142,7 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
     length_label_ = new QLabel(QStringLiteral("Length"), size_box);
     length_label_->setBuddy(length_);
     decimals_ = number_edit(size_box, Form::kDecimals, form_.decimals, 3);
-    decimals_label_ = new QLabel(QStringLiteral("&Decimals"), size_box);
+    decimals_label_ = new QLabel(QStringLiteral("Decimals"), size_box);
     decimals_label_->setBuddy(decimals_);
     decimals_up_ = new QToolButton(size_box);
     set_control_id(decimals_up_, kUpId);
@@ -152,7 +152,7 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
     set_control_id(decimals_down_, kDownId);
     decimals_down_->setArrowType(Qt::DownArrow);
     decimals_down_->setAccessibleName(QStringLiteral("Fewer decimals"));
-    signed_ = new QCheckBox(QStringLiteral("S&igned"), size_box);
+    signed_ = new QCheckBox(QStringLiteral("Signed"), size_box);
     set_control_id(signed_, kSignedId);
     signed_->setChecked(form_.is_signed);
     bit_row_ = new QWidget(size_box);
@@ -190,7 +190,7 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
     // A definition loaded from the host is kept whole; typing may not lengthen it beyond what may be typed.
     limit_host_text(definition_, model::kExpressionMax);
     definition_->setText(from_host(form_.definition));
-    assistant_ = new QPushButton(QStringLiteral("A&ssistant"), calc_definition_);
+    assistant_ = new QPushButton(QStringLiteral("Assistant"), calc_definition_);
     set_control_id(assistant_, kAssistantId);
     auto* calc_layout = new QHBoxLayout(calc_definition_);
     calc_layout->setContentsMargins(0, 0, 0, 0);
@@ -199,19 +199,19 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
 
     offset_definition_ = new QWidget(definition_box);
     offset_ = number_edit(offset_definition_, Form::kOffset, form_.offset_value, 5);
-    auto* offset_label = new QLabel(QStringLiteral("O&ffset"), offset_definition_);
+    auto* offset_label = new QLabel(QStringLiteral("Offset"), offset_definition_);
     offset_label->setBuddy(offset_);
     auto* unit_box = new QWidget(offset_definition_);
-    chars_ = radio(QStringLiteral("&Chars"), kCharsId, unit_box);
-    digits_ = radio(QStringLiteral("Di&gits"), kDigitsId, unit_box);
+    chars_ = radio(QStringLiteral("Chars"), kCharsId, unit_box);
+    digits_ = radio(QStringLiteral("Digits"), kDigitsId, unit_box);
     (form_.in_characters ? chars_ : digits_)->setChecked(true);
     auto* unit_layout = new QVBoxLayout(unit_box);
     unit_layout->setContentsMargins(0, 0, 0, 0);
     unit_layout->addWidget(chars_);
     unit_layout->addWidget(digits_);
     auto* from_box = new QWidget(offset_definition_);
-    start_ = radio(QStringLiteral("S&tart"), kStartId, from_box);
-    end_ = radio(QStringLiteral("&End"), kEndId, from_box);
+    start_ = radio(QStringLiteral("Start"), kStartId, from_box);
+    end_ = radio(QStringLiteral("End"), kEndId, from_box);
     (form_.from_start ? start_ : end_)->setChecked(true);
     auto* from_layout = new QVBoxLayout(from_box);
     from_layout->setContentsMargins(0, 0, 0, 0);
@@ -230,7 +230,7 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
         }
     }
     base_->setCurrentIndex(base_row);
-    auto* of_label = new QLabel(QStringLiteral("o&f"), offset_definition_);
+    auto* of_label = new QLabel(QStringLiteral("of"), offset_definition_);
     of_label->setBuddy(base_);
     auto* offset_layout = new QGridLayout(offset_definition_);
     offset_layout->setContentsMargins(0, 0, 0, 0);
