@@ -19,12 +19,12 @@ class CFieldFormatBox;
 class CFieldEditDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     CFieldEditDlg(model::CConfigTable& table, model::CConfigField& field, QWidget* parent = nullptr);
 
     void accept() override;
 
-private:
+  private:
     model::CConfigTable& table_;
     model::CConfigField& field_;
     workspace::FieldEditForm form_;
@@ -39,12 +39,12 @@ private:
 class CRenameFieldDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     CRenameFieldDlg(model::CConfigTable& table, model::CConfigField& field, QWidget* parent = nullptr);
 
     void accept() override;
 
-private:
+  private:
     model::CConfigTable& table_;
     model::CConfigField& field_;
     QLineEdit* name_;

@@ -15,7 +15,7 @@ namespace kestra::ui {
 class CFieldFormatBox : public QGroupBox {
     Q_OBJECT
 
-public:
+  public:
     // Ids of Standard, Currency, Date, Time, Timestamp, then of the list.
     CFieldFormatBox(const std::array<int, 6>& ids, workspace::FieldFormatChoice& choice, QWidget* parent = nullptr);
 
@@ -23,7 +23,7 @@ public:
     void refresh();
     QComboBox* list() const { return list_; }
 
-private:
+  private:
     void kind_chosen(int kind);
     void row_chosen(int row);
 

@@ -76,9 +76,15 @@ QPixmap field_glyph(std::int32_t field_kind, bool formatted, qreal device_pixel_
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     switch (field_kind) {
-        case model::FieldKind::user_defined: draw_offset(p); break;
-        case model::FieldKind::calculated: draw_calculated(p); break;
-        default: draw_host(p); break;
+        case model::FieldKind::user_defined:
+            draw_offset(p);
+            break;
+        case model::FieldKind::calculated:
+            draw_calculated(p);
+            break;
+        default:
+            draw_host(p);
+            break;
     }
     if (formatted) draw_formatted(p);
     return pixmap;

@@ -14,12 +14,12 @@
 #include "model/config_table.h"
 #include "model/date_formats.h"
 #include "ui/field_edit_dialog.h"
-#include "workspace/menu_model.h"
 #include "ui/field_glyphs.h"
 #include "ui/host_text.h"
 #include "ui/object_names.h"
 #include "ui/ui_seams.h"
 #include "ui/user_defined_field_dialog.h"
+#include "workspace/menu_model.h"
 
 namespace kestra::ui {
 
@@ -36,9 +36,15 @@ constexpr int kHideId = 1041;
 QString describe(const model::CConfigField& field) {
     QStringList parts;
     switch (field.field_kind) {
-        case model::FieldKind::user_defined: parts << QStringLiteral("Offset field"); break;
-        case model::FieldKind::calculated: parts << QStringLiteral("Calculated field"); break;
-        default: parts << QStringLiteral("Host field"); break;
+        case model::FieldKind::user_defined:
+            parts << QStringLiteral("Offset field");
+            break;
+        case model::FieldKind::calculated:
+            parts << QStringLiteral("Calculated field");
+            break;
+        default:
+            parts << QStringLiteral("Host field");
+            break;
     }
     if (!field.visible) parts << QStringLiteral("hidden");
     if (field.update_allowed) parts << QStringLiteral("update allowed");
@@ -110,8 +116,8 @@ void CFieldListPanel::refresh() {
             const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
             for (const auto& field : table_->fields) {
                 auto* item = new QListWidgetItem(from_host(field->name.view()), list_);
-                item->setIcon(QIcon(field_glyph(field->field_kind, field->date_kind != model::DateKind::standard,
-                                                ratio)));
+                item->setIcon(
+                    QIcon(field_glyph(field->field_kind, field->date_kind != model::DateKind::standard, ratio)));
                 if (show_update_allowed_ && field->update_allowed)
                     item->setForeground(QColor(Qt::red));
                 else if (!field->visible)

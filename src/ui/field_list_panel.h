@@ -9,12 +9,15 @@ class QMenu;
 class QPushButton;
 class QWindow;
 
-namespace kestra::model { class CConfigTable; class CConfigFile; }
+namespace kestra::model {
+class CConfigTable;
+class CConfigFile;
+}  // namespace kestra::model
 namespace kestra::ui {
 // The field list (ctl_1003) with New (ctl_1018), Edit (ctl_1020) and Delete/Hide (ctl_1041), and the field popup.
 class CFieldListPanel : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CFieldListPanel(QWidget* parent = nullptr);
     // The table whose fields are shown and edited; the panel changes its fields directly.
     void set_table(model::CConfigTable* table, const model::CConfigFile* file);
@@ -30,15 +33,15 @@ public:
     void run_command(int id);
     // Opens the popup for the selection at a point of the list (in list coordinates).
     void show_popup(const QPoint& pos);
-signals:
+  signals:
     // A field was added, changed, hidden or deleted.
     void fields_changed();
 
-protected:
+  protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void new_field();
     void edit_field();
     void rename_field();

@@ -55,8 +55,8 @@ constexpr int kBaseId = 1057;
 QLineEdit* number_edit(QWidget* parent, int id, std::int32_t value, int digits) {
     auto* edit = new QLineEdit(QString::number(value), parent);
     set_control_id(edit, id);
-    edit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("\\d{0,%1}").arg(digits)), edit));
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,%1}").arg(digits)), edit));
     edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString(digits + 1, QLatin1Char('0'))) + 12);
     return edit;
 }
@@ -124,9 +124,9 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
     calc_types_ = new QButtonGroup(this);
     auto* calc_row = new QHBoxLayout(calc_type_row_);
     calc_row->setContentsMargins(0, 0, 0, 0);
-    for (const auto& [caption, id, type] : {std::tuple{"String", kStringId, CalcType::string},
-                                            std::tuple{"Numeric", kNumericId, CalcType::numeric},
-                                            std::tuple{"Boolean", kBooleanId, CalcType::boolean}}) {
+    for (const auto& [caption, id, type] :
+         {std::tuple{"String", kStringId, CalcType::string}, std::tuple{"Numeric", kNumericId, CalcType::numeric},
+          std::tuple{"Boolean", kBooleanId, CalcType::boolean}}) {
         QRadioButton* button = radio(QString::fromLatin1(caption), id, calc_type_row_);
         calc_types_->addButton(button, static_cast<int>(type));
         calc_row->addWidget(button);

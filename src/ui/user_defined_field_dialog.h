@@ -26,7 +26,7 @@ class CFieldFormatBox;
 class CUserDefinedFieldDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     // `field` null: a new field.
     CUserDefinedFieldDlg(model::CConfigTable& table, model::CConfigField* field, QWidget* parent = nullptr);
 
@@ -36,7 +36,7 @@ public:
 
     void accept() override;
 
-private:
+  private:
     void origin_chosen(bool calculated);
     void offset_type_chosen(int index);
     void calc_type_chosen(int type);

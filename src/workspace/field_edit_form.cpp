@@ -22,7 +22,9 @@ void FieldFormatChoice::choose_format(int row) {
     index_ = row;
 }
 
-bool FieldFormatChoice::list_shown() const { return !model::date_formats(kind_).empty(); }
+bool FieldFormatChoice::list_shown() const {
+    return !model::date_formats(kind_).empty();
+}
 
 int FieldFormatChoice::list_row() const {
     return index_ >= 0 && index_ < static_cast<int>(model::date_formats(kind_).size()) ? index_ : -1;
@@ -37,7 +39,8 @@ void FieldEditForm::load(const model::CConfigField& field) {
 }
 
 std::optional<FormRefusal> FieldEditForm::apply(model::CConfigTable& table, model::CConfigField& field) {
-    if (const char* refusal = configsvc::check_field_name(name, table, original_name_)) return FormRefusal{kName, refusal};
+    if (const char* refusal = configsvc::check_field_name(name, table, original_name_))
+        return FormRefusal{kName, refusal};
     model::rename_field(field, name);
     model::set_field_visible(field, !hidden);
     if (update_allowed != field.update_allowed || format.kind() != field.date_kind ||

@@ -60,8 +60,10 @@ std::vector<FieldMenuItem> field_popup_menu(const FieldSelection& selection) {
             menu.push_back(command(FieldCommand::hide, "Delete"));
     }
 
-    const bool no_calculated = all_of(selection, [](const CConfigField& f) { return f.field_kind != FieldKind::calculated; });
-    const bool same_update = all_of(selection, [&](const CConfigField& f) { return f.update_allowed == first.update_allowed; });
+    const bool no_calculated =
+        all_of(selection, [](const CConfigField& f) { return f.field_kind != FieldKind::calculated; });
+    const bool same_update =
+        all_of(selection, [&](const CConfigField& f) { return f.update_allowed == first.update_allowed; });
     if (no_calculated && same_update) {
         group();
         menu.push_back(command(FieldCommand::update_allowed, "&Update Allowed", true, first.update_allowed));
@@ -74,11 +76,14 @@ std::vector<FieldMenuItem> field_popup_menu(const FieldSelection& selection) {
         CConfigField shown = first;
         if (!same_format) shown.date_format = -1;
         group();
-        menu.push_back(command(FieldCommand::standard, "Mark as &Standard", true, first.date_kind == DateKind::standard));
-        menu.push_back(command(FieldCommand::currency, "Mark as &Currency", true, first.date_kind == DateKind::currency));
+        menu.push_back(
+            command(FieldCommand::standard, "Mark as &Standard", true, first.date_kind == DateKind::standard));
+        menu.push_back(
+            command(FieldCommand::currency, "Mark as &Currency", true, first.date_kind == DateKind::currency));
         menu.push_back(format_submenu("Mark as &Date", DateKind::date, FieldCommand::first_date, shown));
         menu.push_back(format_submenu("Mark as &Time", DateKind::time, FieldCommand::first_time, shown));
-        menu.push_back(format_submenu("Mark as &Timestam&p", DateKind::timestamp, FieldCommand::first_timestamp, shown));
+        menu.push_back(
+            format_submenu("Mark as &Timestam&p", DateKind::timestamp, FieldCommand::first_timestamp, shown));
     }
     return menu;
 }
@@ -98,9 +103,9 @@ bool format_for_command(int command_id, std::int32_t& kind, std::int32_t& index)
         index = 0;
         return true;
     }
-    for (const auto& [k, first] : {std::pair{DateKind::date, FieldCommand::first_date},
-                                  std::pair{DateKind::time, FieldCommand::first_time},
-                                  std::pair{DateKind::timestamp, FieldCommand::first_timestamp}}) {
+    for (const auto& [k, first] :
+         {std::pair{DateKind::date, FieldCommand::first_date}, std::pair{DateKind::time, FieldCommand::first_time},
+          std::pair{DateKind::timestamp, FieldCommand::first_timestamp}}) {
         const int count = static_cast<int>(model::date_formats(k).size());
         if (command_id >= first && command_id < first + count) {
             kind = k;

@@ -20,7 +20,9 @@ constexpr std::int32_t kCalcString = 22;
 constexpr std::int32_t kCalcNumeric = 23;
 constexpr std::int32_t kCalcBoolean = 24;
 
-bool in(std::int32_t code, std::int32_t low, std::int32_t high) { return code >= low && code <= high; }
+bool in(std::int32_t code, std::int32_t low, std::int32_t high) {
+    return code >= low && code <= high;
+}
 
 std::string range_message(const char* format, int high) {
     std::string text(format);
@@ -48,9 +50,15 @@ void UserDefinedFieldForm::load(const CConfigField& field) {
     decimals = field.decimals;
     if (calculated) {
         switch (field.data_type_code) {
-            case kCalcString: calc_type = CalcType::string; break;
-            case kCalcNumeric: calc_type = CalcType::numeric; break;
-            case kCalcBoolean: calc_type = CalcType::boolean; break;
+            case kCalcString:
+                calc_type = CalcType::string;
+                break;
+            case kCalcNumeric:
+                calc_type = CalcType::numeric;
+                break;
+            case kCalcBoolean:
+                calc_type = CalcType::boolean;
+                break;
             default:
                 // Older definitions may carry a record type: its text codes read as strings, the rest as numbers.
                 calc_type = (field.data_type_code == DataTypeCode::group || field.data_type_code == DataTypeCode::alpha)
@@ -84,7 +92,15 @@ OffsetType UserDefinedFieldForm::offset_type_for_code(std::int32_t code) {
 
 bool UserDefinedFieldForm::signed_for_code(std::int32_t code) {
     switch (code) {
-        case 5: case 6: case 7: case 11: case 12: case 18: case 20: case 27: case 28:
+        case 5:
+        case 6:
+        case 7:
+        case 11:
+        case 12:
+        case 18:
+        case 20:
+        case 27:
+        case 28:
             return true;
         default:
             return in(code, 30, 35);
@@ -99,12 +115,18 @@ std::int32_t UserDefinedFieldForm::offset_code(OffsetType type, bool is_signed, 
     static constexpr std::int32_t packed[2][2][3] = {{{8, 9, 10}, {13, 13, 14}}, {{5, 6, 7}, {11, 11, 12}}};
     static constexpr std::int32_t unpacked[2][2][3] = {{{25, 19, 26}, {21, 21, 29}}, {{27, 18, 28}, {20, 20, 30}}};
     switch (type) {
-        case OffsetType::alpha: return DataTypeCode::alpha;
-        case OffsetType::packed: return packed[is_signed][fraction][column];
-        case OffsetType::unpacked: return unpacked[is_signed][fraction][column];
-        case OffsetType::real: return fraction ? 16 : 15;
-        case OffsetType::boolean: return DataTypeCode::boolean;
-        case OffsetType::field: return DataTypeCode::field;
+        case OffsetType::alpha:
+            return DataTypeCode::alpha;
+        case OffsetType::packed:
+            return packed[is_signed][fraction][column];
+        case OffsetType::unpacked:
+            return unpacked[is_signed][fraction][column];
+        case OffsetType::real:
+            return fraction ? 16 : 15;
+        case OffsetType::boolean:
+            return DataTypeCode::boolean;
+        case OffsetType::field:
+            return DataTypeCode::field;
     }
     return DataTypeCode::alpha;
 }
@@ -115,7 +137,8 @@ std::string UserDefinedFieldForm::upper_outside_quotes(std::string_view text) {
     for (char& c : out) {
         if (c == '\'') quoted = !quoted;
         // ASCII letters only: the host's upper case knows no others.
-        else if (!quoted && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        else if (!quoted && c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     }
     return out;
 }
@@ -170,12 +193,22 @@ SizeControls UserDefinedFieldForm::size_controls() const {
         return s;
     }
     switch (offset_type) {
-        case OffsetType::alpha: s.length = true; break;
+        case OffsetType::alpha:
+            s.length = true;
+            break;
         case OffsetType::packed:
-        case OffsetType::unpacked: s.length = s.decimals = s.signed_box = true; break;
-        case OffsetType::real: s.length = s.decimals = true; break;
-        case OffsetType::boolean: s.bit = true; break;
-        case OffsetType::field: s.length = s.bit_length_label = true; break;
+        case OffsetType::unpacked:
+            s.length = s.decimals = s.signed_box = true;
+            break;
+        case OffsetType::real:
+            s.length = s.decimals = true;
+            break;
+        case OffsetType::boolean:
+            s.bit = true;
+            break;
+        case OffsetType::field:
+            s.length = s.bit_length_label = true;
+            break;
     }
     return s;
 }
@@ -191,9 +224,12 @@ std::int32_t UserDefinedFieldForm::data_type_code() const {
     if (!is_new() && !type_touched_) return original_code_;
     if (calculated) {
         switch (calc_type) {
-            case CalcType::string: return kCalcString;
-            case CalcType::numeric: return kCalcNumeric;
-            case CalcType::boolean: return kCalcBoolean;
+            case CalcType::string:
+                return kCalcString;
+            case CalcType::numeric:
+                return kCalcNumeric;
+            case CalcType::boolean:
+                return kCalcBoolean;
         }
     }
     return offset_code(offset_type, is_signed, decimals, length);
@@ -231,12 +267,14 @@ std::int64_t UserDefinedFieldForm::absolute_offset(const model::CConfigTable& ta
     std::int64_t result = point + static_cast<std::int64_t>(offset_value) * (in_characters ? 2 : 1);
     const std::int32_t code = data_type_code();
     // Characters start on a byte.
-    if ((code == DataTypeCode::alpha || code == DataTypeCode::group || code == kCalcString) && result % 2 != 0) ++result;
+    if ((code == DataTypeCode::alpha || code == DataTypeCode::group || code == kCalcString) && result % 2 != 0)
+        ++result;
     return result;
 }
 
 std::optional<FormRefusal> UserDefinedFieldForm::validate(const model::CConfigTable& table) {
-    if (const char* refusal = configsvc::check_field_name(name, table, original_name_)) return FormRefusal{kName, refusal};
+    if (const char* refusal = configsvc::check_field_name(name, table, original_name_))
+        return FormRefusal{kName, refusal};
     const SizeControls size = size_controls();
     if (calculated && definition != original_definition_ && definition.size() > model::kExpressionMax)
         return FormRefusal{kDefinition, "**Definition too long**"};

@@ -1,8 +1,6 @@
 // The field list with its buttons and popup, and Field Edit, User Defined Field and Rename Field, on the CUSTOMER
 // table loaded from the test host in this process. What reaches the host is read from the host's request log after
 // the table is saved as Table Edit's OK saves it. One login serves the class.
-#include "ui/field_list_panel.h"
-
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QButtonGroup>
@@ -26,6 +24,7 @@
 #include "qtest_support.h"
 #include "support/inprocess_host.h"
 #include "ui/calc_builder_dialog.h"
+#include "ui/field_list_panel.h"
 #include "ui/object_names.h"
 #include "workspace/admin_doc.h"
 
@@ -49,7 +48,9 @@ void click(QDialog& d, int id) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-QString message(QDialog& d, int id) { return ui::find_control<QLabel>(&d, id)->text(); }
+QString message(QDialog& d, int id) {
+    return ui::find_control<QLabel>(&d, id)->text();
+}
 
 QAction* action_with(QMenu* menu, int id) {
     for (QAction* a : menu->actions()) {
@@ -210,8 +211,7 @@ class FieldEditingTest : public QObject {
         emit hovered->hovered();
         QTest::keyClick(times, Qt::Key_Escape);
         QTest::keyClick(popup, Qt::Key_Escape);
-        QTRY_VERIFY(panel->findChild<QMenu*>(QStringLiteral("menu_103_FieldPopup")) == nullptr ||
-                    !popup->isVisible());
+        QTRY_VERIFY(panel->findChild<QMenu*>(QStringLiteral("menu_103_FieldPopup")) == nullptr || !popup->isVisible());
         QCOMPARE(field("CUST-CITY")->date_kind, model::DateKind::standard);
         QVERIFY(!field("CUST-CITY")->bModified);
         QCOMPARE(changed.count(), 1);
@@ -316,8 +316,14 @@ class FieldEditingTest : public QObject {
         save();
         QCOMPARE(codes(), (std::vector<int>{26, 27, 24}));
         // Field 5, renamed, date kind 0, update flag 0; then field 5 hidden with the byte 1.
-        QCOMPARE(QString::fromStdString(sent(26).at(0).body.substr(4)), QStringLiteral("0001" "0005" "004TOWN" "0" "0"));
-        QCOMPARE(sent(27).at(0).body.substr(4), std::string("0001" "0005") + '\x01');
+        QCOMPARE(QString::fromStdString(sent(26).at(0).body.substr(4)), QStringLiteral("0001"
+                                                                                       "0005"
+                                                                                       "004TOWN"
+                                                                                       "0"
+                                                                                       "0"));
+        QCOMPARE(sent(27).at(0).body.substr(4), std::string("0001"
+                                                            "0005") +
+                                                    '\x01');
         load();
         QVERIFY(field("TOWN") != nullptr);
         QVERIFY(!field("TOWN")->visible);
@@ -325,7 +331,7 @@ class FieldEditingTest : public QObject {
 
     void aChangedAndANewFieldGiveTheChangeWithoutTheNewOne() {
         select_only("CUST-STREET");
-        panel->run_command(4780);  // Mark as Currency
+        panel->run_command(4780);                         // Mark as Currency
         QTest::mouseClick(button(1018), Qt::LeftButton);  // no dialog answer waiting: Cancel adds nothing
         QCOMPARE(seams->unexpected_dialogs.takeLast(), QStringLiteral("dlg_1025"));
         QCOMPARE(list()->count(), 11);
@@ -353,9 +359,20 @@ class FieldEditingTest : public QObject {
         save();
         QCOMPARE(codes(), (std::vector<int>{26, 28, 24}));
         // Only CUST-STREET (field 4) as a change; TAX goes whole with the add request.
-        QCOMPARE(sent(26).at(0).body.substr(4), std::string("0001" "0004" "000" "1" "0"));
-        QCOMPARE(sent(28).at(0).body.substr(4),
-                 std::string("0001" "003TAX" "0" "2" "23" "0008" "02" "023CUST-CREDIT * 0.2 & 'x'" "."));
+        QCOMPARE(sent(26).at(0).body.substr(4), std::string("0001"
+                                                            "0004"
+                                                            "000"
+                                                            "1"
+                                                            "0"));
+        QCOMPARE(sent(28).at(0).body.substr(4), std::string("0001"
+                                                            "003TAX"
+                                                            "0"
+                                                            "2"
+                                                            "23"
+                                                            "0008"
+                                                            "02"
+                                                            "023CUST-CREDIT * 0.2 & 'x'"
+                                                            "."));
         load();
         QVERIFY(field("TAX") != nullptr);
     }

@@ -1,9 +1,9 @@
+#include "workspace/field_popup_model.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-
-#include "workspace/field_popup_model.h"
 
 namespace kestra::workspace {
 namespace {
@@ -134,7 +134,8 @@ TEST(FieldPopup, FormatCommandsMapToKindAndIndexWithinTheirCatalogue) {
     ASSERT_TRUE(format_for_command(4780, kind, index));
     EXPECT_EQ(kind, DateKind::currency);
     EXPECT_EQ(index, 0);
-    for (int outside : {2032, 3007, 4005, 1999, 4782}) EXPECT_FALSE(format_for_command(outside, kind, index)) << outside;
+    for (int outside : {2032, 3007, 4005, 1999, 4782})
+        EXPECT_FALSE(format_for_command(outside, kind, index)) << outside;
 }
 
 TEST(FieldPopup, ActionsMarkWhatTheNextSaveSends) {

@@ -1,10 +1,11 @@
+#include "workspace/user_defined_field_form.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
 #include "workspace/field_edit_form.h"
-#include "workspace/user_defined_field_form.h"
 
 namespace kestra::workspace {
 namespace {
@@ -40,10 +41,12 @@ std::string shown(const SizeControls& s) {
 TEST(UserDefinedField, SizeControlsFollowTheDataType) {
     UserDefinedFieldForm form;
     form.load_new();
-    const std::pair<OffsetType, const char*> offset_rows[] = {
-        {OffsetType::alpha, "Length "},          {OffsetType::packed, "Length Decimals Signed "},
-        {OffsetType::unpacked, "Length Decimals Signed "}, {OffsetType::real, "Length Decimals "},
-        {OffsetType::boolean, "Bit "},           {OffsetType::field, "BitLength "}};
+    const std::pair<OffsetType, const char*> offset_rows[] = {{OffsetType::alpha, "Length "},
+                                                              {OffsetType::packed, "Length Decimals Signed "},
+                                                              {OffsetType::unpacked, "Length Decimals Signed "},
+                                                              {OffsetType::real, "Length Decimals "},
+                                                              {OffsetType::boolean, "Bit "},
+                                                              {OffsetType::field, "BitLength "}};
     for (const auto& [type, expected] : offset_rows) {
         form.set_offset_type(type);
         EXPECT_EQ(shown(form.size_controls()), expected) << static_cast<int>(type);
@@ -84,12 +87,12 @@ TEST(UserDefinedField, OkCodeTableEveryRow) {
         int short_code, mid_code, long_code;
     };
     const Row rows[] = {
-        {OffsetType::alpha, true, 2, 4, 4, 4},           {OffsetType::packed, false, 0, 8, 9, 10},
-        {OffsetType::packed, false, 1, 13, 13, 14},      {OffsetType::packed, true, 0, 5, 6, 7},
-        {OffsetType::packed, true, 3, 11, 11, 12},       {OffsetType::unpacked, false, 0, 25, 19, 26},
-        {OffsetType::unpacked, false, 1, 21, 21, 29},    {OffsetType::unpacked, true, 0, 27, 18, 28},
-        {OffsetType::unpacked, true, 2, 20, 20, 30},     {OffsetType::real, true, 0, 15, 15, 15},
-        {OffsetType::real, false, 4, 16, 16, 16},        {OffsetType::boolean, true, 1, 2, 2, 2},
+        {OffsetType::alpha, true, 2, 4, 4, 4},        {OffsetType::packed, false, 0, 8, 9, 10},
+        {OffsetType::packed, false, 1, 13, 13, 14},   {OffsetType::packed, true, 0, 5, 6, 7},
+        {OffsetType::packed, true, 3, 11, 11, 12},    {OffsetType::unpacked, false, 0, 25, 19, 26},
+        {OffsetType::unpacked, false, 1, 21, 21, 29}, {OffsetType::unpacked, true, 0, 27, 18, 28},
+        {OffsetType::unpacked, true, 2, 20, 20, 30},  {OffsetType::real, true, 0, 15, 15, 15},
+        {OffsetType::real, false, 4, 16, 16, 16},     {OffsetType::boolean, true, 1, 2, 2, 2},
         {OffsetType::field, false, 0, 3, 3, 3},
     };
     for (const Row& r : rows) {
@@ -103,8 +106,8 @@ TEST(UserDefinedField, OkCodeTableEveryRow) {
 
 TEST(UserDefinedField, AbsoluteOffsetFromBaseUnitAndReferencePoint) {
     CConfigTable table;
-    add(table, "CODE", FieldKind::host, 9, 5, 8);      // digits 5 to 12
-    add(table, "TEXT", FieldKind::host, 4, 20, 10);    // 20 digits
+    add(table, "CODE", FieldKind::host, 9, 5, 8);            // digits 5 to 12
+    add(table, "TEXT", FieldKind::host, 4, 20, 10);          // 20 digits
     add(table, "CALC", FieldKind::calculated, 23, 900, 12);  // no place in the record
     UserDefinedFieldForm form;
     form.load_new();
@@ -238,8 +241,7 @@ TEST(UserDefinedField, RangesAreCheckedAtOkInControlOrder) {
 }
 
 TEST(UserDefinedField, CalculatedDefinitionIsUpperCasedOutsideQuotes) {
-    EXPECT_EQ(UserDefinedFieldForm::upper_outside_quotes("concat(name, 'abc') & x'y'z"),
-              "CONCAT(NAME, 'abc') & X'y'Z");
+    EXPECT_EQ(UserDefinedFieldForm::upper_outside_quotes("concat(name, 'abc') & x'y'z"), "CONCAT(NAME, 'abc') & X'y'Z");
     EXPECT_EQ(UserDefinedFieldForm::upper_outside_quotes("'open é"), "'open é");
 
     CConfigTable table;
