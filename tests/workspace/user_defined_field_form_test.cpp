@@ -292,6 +292,19 @@ TEST(FieldEdit, ChangesMarkOnlyWhatChangedAndCaseOnlyRenamesAreRefused) {
     EXPECT_FALSE(f.visible);
     EXPECT_EQ(f.date_format, 31);
 
+    // A format index its catalogue lacks goes back while the kind is untouched; choosing its own kind keeps it.
+    CConfigField& odd = add(table, "ODD", FieldKind::host, 9, 80, 8);
+    odd.date_kind = DateKind::time;
+    odd.date_format = 12;
+    form.load(odd);
+    EXPECT_EQ(form.format.list_row(), -1);
+    form.format.choose_kind(DateKind::time);
+    form.format.choose_format(7);  // outside the seven time formats: ignored
+    form.update_allowed = true;
+    ASSERT_FALSE(form.apply(table, odd).has_value());
+    EXPECT_EQ(odd.date_format, 12);
+    EXPECT_TRUE(odd.update_allowed && odd.bModified);
+
     // Rename Field: the very same name is an OK that changes nothing.
     CConfigField& city = *table.fields[1];
     EXPECT_FALSE(rename_checked(table, city, "CITY", 1111).has_value());
