@@ -31,6 +31,7 @@ constexpr int kListId = 1003;
 constexpr int kNewId = 1018;
 constexpr int kEditId = 1020;
 constexpr int kHideId = 1041;
+constexpr int kFieldRole = Qt::UserRole;
 
 // What a screen reader says beside the name: what the colours and the picture show.
 QString describe(const model::CConfigField& field) {
@@ -123,6 +124,7 @@ void CFieldListPanel::refresh() {
                 else if (!field->visible)
                     item->setForeground(grey);
                 item->setData(Qt::AccessibleDescriptionRole, describe(*field));
+                item->setData(kFieldRole, QVariant::fromValue(reinterpret_cast<quintptr>(field.get())));
                 item->setSelected(selected.count(field.get()) != 0);
             }
         }
@@ -133,8 +135,16 @@ void CFieldListPanel::refresh() {
 workspace::FieldSelection CFieldListPanel::selection() const {
     workspace::FieldSelection out;
     if (table_ == nullptr) return out;
-    for (int row = 0; row < list_->count() && row < static_cast<int>(table_->fields.size()); ++row)
-        if (list_->item(row)->isSelected()) out.push_back(table_->fields[static_cast<std::size_t>(row)].get());
+    // Each line knows its field, so a selection read while the table changed underneath (before the redraw)
+    // never names a field that is gone or another one.
+    std::set<const model::CConfigField*> present;
+    for (const auto& field : table_->fields) present.insert(field.get());
+    for (int row = 0; row < list_->count(); ++row) {
+        const QListWidgetItem* item = list_->item(row);
+        if (!item->isSelected()) continue;
+        auto* field = reinterpret_cast<model::CConfigField*>(item->data(kFieldRole).value<quintptr>());
+        if (present.count(field) != 0) out.push_back(field);
+    }
     return out;
 }
 
