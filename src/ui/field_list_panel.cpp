@@ -1,5 +1,6 @@
 #include "ui/field_list_panel.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -64,6 +65,7 @@ CFieldListPanel::CFieldListPanel(QWidget* parent) : QWidget(parent) {
     list_->setIconSize(QSize(32, 16));
     list_->setUniformItemSizes(true);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->installEventFilter(this);
 
     new_ = new QPushButton(QStringLiteral("&New"), this);
     set_control_id(new_, kNewId);
@@ -274,6 +276,16 @@ void CFieldListPanel::showEvent(QShowEvent* event) {
     watched_window_ = handle;
     connect(handle, &QWindow::screenChanged, this, &CFieldListPanel::refresh);
     refresh();
+}
+
+bool CFieldListPanel::eventFilter(QObject* watched, QEvent* event) {
+    // The menu key opens the popup on the current field rather than wherever the middle of the list falls.
+    if (watched == list_ && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse) {
+        if (QListWidgetItem* current = list_->currentItem()) show_popup(list_->visualItemRect(current).center());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CFieldListPanel::changeEvent(QEvent* event) {

@@ -216,6 +216,17 @@ class FieldEditingTest : public QObject {
         QVERIFY(!field("CUST-CITY")->bModified);
         QCOMPARE(changed.count(), 1);
         // Unload without keeping the date format: later tests start from the host's table.
+
+        // The menu key opens it on the current field, wherever the event says it is.
+        list()->setCurrentItem(list()->item(row_of("CUST-CITY")), QItemSelectionModel::ClearAndSelect);
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(1, 1), list()->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(list(), &key);
+        QPointer<QMenu> by_key = panel->findChild<QMenu*>(QStringLiteral("menu_103_FieldPopup"));
+        QVERIFY(by_key != nullptr);
+        QCOMPARE(panel->selection(), (workspace::FieldSelection{field("CUST-CITY")}));
+        QVERIFY(action_with(by_key, 4779)->text() == QStringLiteral("Hide"));
+        by_key->close();
+
         QCOMPARE(configsvc::unload_table(doc->client(), doc->pending_unloads(), *customer, false, false), 0);
     }
 
