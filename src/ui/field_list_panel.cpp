@@ -1,51 +1,296 @@
 #include "ui/field_list_panel.h"
 
+#include <QContextMenuEvent>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <set>
 
+#include "model/config_file.h"
 #include "model/config_table.h"
+#include "model/date_formats.h"
+#include "ui/field_edit_dialog.h"
+#include "ui/field_glyphs.h"
 #include "ui/host_text.h"
 #include "ui/object_names.h"
+#include "ui/ui_seams.h"
+#include "ui/user_defined_field_dialog.h"
+#include "workspace/menu_model.h"
 
 namespace kestra::ui {
 
-// A plain list of the field names with the three buttons; the field editor replaces it.
-CFieldListPanel::CFieldListPanel(QWidget* parent) : QWidget(parent), list_(new QListWidget(this)) {
-    set_control_id(list_, 1003);
+namespace {
+
+using workspace::FieldCommand;
+
+constexpr int kListId = 1003;
+constexpr int kNewId = 1018;
+constexpr int kEditId = 1020;
+constexpr int kHideId = 1041;
+constexpr int kFieldRole = Qt::UserRole;
+
+// What a screen reader says beside the name: what the colours and the picture show.
+QString describe(const model::CConfigField& field) {
+    QStringList parts;
+    switch (field.field_kind) {
+        case model::FieldKind::user_defined:
+            parts << QStringLiteral("Offset field");
+            break;
+        case model::FieldKind::calculated:
+            parts << QStringLiteral("Calculated field");
+            break;
+        default:
+            parts << QStringLiteral("Host field");
+            break;
+    }
+    if (!field.visible) parts << QStringLiteral("hidden");
+    if (field.update_allowed) parts << QStringLiteral("update allowed");
+    if (field.date_kind == model::DateKind::currency) parts << QStringLiteral("currency");
+    if (const std::string_view format = field.date_format_text(); !format.empty()) parts << from_host(format);
+    return parts.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+CFieldListPanel::CFieldListPanel(QWidget* parent) : QWidget(parent) {
+    list_ = new QListWidget(this);
+    set_control_id(list_, kListId);
+    list_->setAccessibleName(QStringLiteral("Fields"));
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setFocusProxy(list_);
+    list_->setIconSize(QSize(32, 16));
+    list_->setUniformItemSizes(true);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->installEventFilter(this);
+
+    new_ = new QPushButton(QStringLiteral("&New"), this);
+    set_control_id(new_, kNewId);
+    edit_ = new QPushButton(QStringLiteral("&Edit"), this);
+    set_control_id(edit_, kEditId);
+    hide_ = new QPushButton(QStringLiteral("&Hide"), this);
+    set_control_id(hide_, kHideId);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(new_);
+    buttons->addWidget(edit_);
+    buttons->addWidget(hide_);
+    buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list_, 1);
-    auto* buttons = new QHBoxLayout;
-    const std::pair<int, const char*> kButtons[] = {{1018, "&New"}, {1020, "&Edit"}, {1041, "&Hide"}};
-    for (const auto& [id, caption] : kButtons) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), this);
-        set_control_id(b, id);
-        buttons->addWidget(b);
-    }
     layout->addLayout(buttons);
+
+    connect(list_, &QListWidget::itemSelectionChanged, this, &CFieldListPanel::update_buttons);
+    connect(list_, &QListWidget::itemDoubleClicked, this, [this] {
+        if (selection().size() == 1) edit_field();
+    });
+    connect(list_, &QListWidget::customContextMenuRequested, this, &CFieldListPanel::show_popup);
+    connect(new_, &QPushButton::clicked, this, &CFieldListPanel::new_field);
+    connect(edit_, &QPushButton::clicked, this, &CFieldListPanel::edit_field);
+    connect(hide_, &QPushButton::clicked, this, &CFieldListPanel::hide_or_delete);
+    update_buttons();
 }
 
-void CFieldListPanel::set_table(model::CConfigTable* table, const model::CConfigFile*) {
+void CFieldListPanel::set_table(model::CConfigTable* table, const model::CConfigFile* file) {
     table_ = table;
+    file_ = file;
+    list_->clear();
     refresh();
 }
 
 void CFieldListPanel::set_show_update_allowed(bool on) {
+    if (on == show_update_allowed_) return;
     show_update_allowed_ = on;
     refresh();
 }
 
 void CFieldListPanel::refresh() {
-    list_->clear();
-    if (table_ == nullptr) return;
-    for (const auto& f : table_->fields) {
-        auto* item = new QListWidgetItem(from_host(f->name.view()), list_);
-        if (show_update_allowed_ && f->update_allowed) item->setForeground(QColor(0xFF, 0, 0));
+    const workspace::FieldSelection before = selection();
+    const std::set<const model::CConfigField*> selected(before.begin(), before.end());
+    {
+        const QSignalBlocker block(list_);
+        list_->clear();
+        if (table_ != nullptr) {
+            const qreal ratio = list_->devicePixelRatioF();
+            const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
+            for (const auto& field : table_->fields) {
+                auto* item = new QListWidgetItem(from_host(field->name.view()), list_);
+                item->setIcon(
+                    QIcon(field_glyph(field->field_kind, field->date_kind != model::DateKind::standard, ratio)));
+                if (show_update_allowed_ && field->update_allowed)
+                    item->setForeground(QColor(Qt::red));
+                else if (!field->visible)
+                    item->setForeground(grey);
+                item->setData(Qt::AccessibleDescriptionRole, describe(*field));
+                item->setData(kFieldRole, QVariant::fromValue(reinterpret_cast<quintptr>(field.get())));
+                item->setSelected(selected.count(field.get()) != 0);
+            }
+        }
     }
+    update_buttons();
+}
+
+workspace::FieldSelection CFieldListPanel::selection() const {
+    workspace::FieldSelection out;
+    if (table_ == nullptr) return out;
+    // Each line knows its field, so a selection read while the table changed underneath (before the redraw)
+    // never names a field that is gone or another one.
+    std::set<const model::CConfigField*> present;
+    for (const auto& field : table_->fields) present.insert(field.get());
+    for (int row = 0; row < list_->count(); ++row) {
+        const QListWidgetItem* item = list_->item(row);
+        if (!item->isSelected()) continue;
+        auto* field = reinterpret_cast<model::CConfigField*>(item->data(kFieldRole).value<quintptr>());
+        if (present.count(field) != 0) out.push_back(field);
+    }
+    return out;
+}
+
+void CFieldListPanel::update_buttons() {
+    const workspace::FieldSelection selected = selection();
+    new_->setEnabled(table_ != nullptr);
+    edit_->setEnabled(selected.size() == 1);
+    const workspace::HideButtonState hide = workspace::hide_button_state(selected);
+    hide_->setText(from_host(hide.text));
+    hide_->setEnabled(hide.enabled);
+}
+
+void CFieldListPanel::show_popup(const QPoint& pos) {
+    if (table_ == nullptr) return;
+    // A right click on a field outside the selection makes it the selection.
+    if (QListWidgetItem* item = list_->itemAt(pos); item != nullptr && !item->isSelected()) {
+        list_->clearSelection();
+        list_->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+    }
+    const std::vector<workspace::FieldMenuItem> items = workspace::field_popup_menu(selection());
+    if (items.empty()) return;
+    // An earlier popup may still wait for its deletion: unnamed, it is never taken for the new one.
+    for (QMenu* old : findChildren<QMenu*>(QStringLiteral("menu_103_FieldPopup"), Qt::FindDirectChildrenOnly)) {
+        old->setObjectName(QString());
+        old->deleteLater();
+    }
+    auto* menu = new QMenu(this);
+    set_popup_name(menu, workspace::kPopupResource, QStringLiteral("_FieldPopup_"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    fill_menu(menu, items);
+    menu->popup(list_->viewport()->mapToGlobal(pos));
+}
+
+void CFieldListPanel::fill_menu(QMenu* menu, const std::vector<workspace::FieldMenuItem>& items) {
+    for (const workspace::FieldMenuItem& item : items) {
+        if (item.separator()) {
+            menu->addSeparator();
+        } else if (item.submenu()) {
+            QMenu* sub = menu->addMenu(from_host(item.text));
+            QString role = from_host(item.text).remove(QLatin1Char('&'));
+            sub->setObjectName(QStringLiteral("menu_103_FieldPopup_") + role.remove(QLatin1Char(' ')));
+            fill_menu(sub, item.items);
+        } else {
+            QAction* action = menu->addAction(from_host(item.text));
+            set_command_id(action, item.id);
+            action->setCheckable(item.checkable);
+            action->setChecked(item.checked);
+            // Only a chosen entry acts: hovering over the formats and closing the menu changes nothing.
+            const int id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] { run_command(id); });
+        }
+    }
+}
+
+void CFieldListPanel::run_command(int id) {
+    if (table_ == nullptr) return;
+    const workspace::FieldSelection selected = selection();
+    if (selected.empty()) return;
+    std::int32_t kind = 0;
+    std::int32_t index = 0;
+    if (id == FieldCommand::rename) {
+        rename_field();
+    } else if (id == FieldCommand::hide) {
+        hide_or_delete();
+    } else if (id == FieldCommand::update_allowed) {
+        workspace::toggle_update_allowed(selected);
+        list_->clearSelection();
+        changed();
+    } else if (workspace::format_for_command(id, kind, index)) {
+        workspace::set_field_format(selected, kind, index);
+        list_->clearSelection();
+        changed();
+    }
+}
+
+void CFieldListPanel::new_field() {
+    if (table_ == nullptr) return;
+    CUserDefinedFieldDlg dialog(*table_, nullptr, this);
+    if (seams().exec_dialog(dialog) != QDialog::Accepted) return;
+    std::unique_ptr<model::CConfigField> field = dialog.take_new_field();
+    if (!field) return;
+    table_->fields.push_back(std::move(field));
+    list_->clearSelection();
+    changed();
+}
+
+void CFieldListPanel::edit_field() {
+    const workspace::FieldSelection selected = selection();
+    if (table_ == nullptr || selected.size() != 1) return;
+    model::CConfigField& field = *selected.front();
+    int result = QDialog::Rejected;
+    if (field.field_kind == model::FieldKind::host) {
+        CFieldEditDlg dialog(*table_, field, this);
+        result = seams().exec_dialog(dialog);
+    } else {
+        CUserDefinedFieldDlg dialog(*table_, &field, this);
+        result = seams().exec_dialog(dialog);
+    }
+    if (result == QDialog::Accepted) changed();
+}
+
+void CFieldListPanel::rename_field() {
+    const workspace::FieldSelection selected = selection();
+    if (table_ == nullptr || selected.size() != 1) return;
+    CRenameFieldDlg dialog(*table_, *selected.front(), this);
+    if (seams().exec_dialog(dialog) == QDialog::Accepted) changed();
+}
+
+void CFieldListPanel::hide_or_delete() {
+    const workspace::FieldSelection selected = selection();
+    if (table_ == nullptr || selected.empty() || !workspace::hide_button_state(selected).enabled) return;
+    workspace::hide_or_delete_fields(*table_, selected);
+    list_->clearSelection();
+    changed();
+}
+
+void CFieldListPanel::changed() {
+    refresh();
+    emit fields_changed();
+}
+
+void CFieldListPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    QWindow* handle = window()->windowHandle();
+    if (handle == nullptr || handle == watched_window_) return;
+    if (watched_window_) disconnect(watched_window_, nullptr, this, nullptr);
+    watched_window_ = handle;
+    connect(handle, &QWindow::screenChanged, this, &CFieldListPanel::refresh);
+    refresh();
+}
+
+bool CFieldListPanel::eventFilter(QObject* watched, QEvent* event) {
+    // The menu key opens the popup on the current field rather than wherever the middle of the list falls.
+    if (watched == list_ && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse) {
+        if (QListWidgetItem* current = list_->currentItem()) show_popup(list_->visualItemRect(current).center());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CFieldListPanel::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) refresh();
 }
 
 }  // namespace kestra::ui

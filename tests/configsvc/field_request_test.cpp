@@ -246,6 +246,21 @@ TEST_F(FieldRequestTest, CalculatedLengthPartsFollowTheirCode) {
     EXPECT_EQ(offset.tblfieldnum, 12);
 }
 
+TEST_F(FieldRequestTest, AFieldStillNewNeverGoesWithTheChangesEvenWhenEditedAgain) {
+    // Made, then renamed and formatted in the same dialog: it is all still one addition.
+    CConfigField& made = new_field("TAX", FieldKind::calculated);
+    made.name_changed = true;
+    made.date_kind = 1;
+    queue(26, "0");
+    ASSERT_EQ(change_fields(client, table), 0);
+    EXPECT_EQ(sent_count(), 0u);
+
+    loaded_field(3, "A").bModified = true;
+    ASSERT_EQ(change_fields(client, table), 0);
+    ASSERT_EQ(sent_count(), 1u);
+    EXPECT_EQ(sent(0), "0005" "0001" "0003" "000" "0" "0");
+}
+
 TEST_F(FieldRequestTest, NoChangesSendNothingAndNoAdditionsAreNothingToAdd) {
     loaded_field(1, "A");
     ASSERT_EQ(change_fields(client, table), 0);
