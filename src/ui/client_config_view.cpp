@@ -1,16 +1,19 @@
 #include "ui/client_config_view.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/ui_hooks.h"
+#include "ui/artwork.h"
 #include "ui/command_actions.h"
 #include "ui/host_text.h"
 #include "ui/main_frame.h"
@@ -25,50 +28,6 @@ using workspace::ViewMode;
 namespace {
 
 EntryDialogs* entry_dialogs = nullptr;
-
-// The list's glyphs for a plain table and a join table.
-QIcon table_glyph(bool join) {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setPen(QColor(64, 64, 64));
-    p.setBrush(Qt::white);
-    if (join) {
-        p.drawRect(1, 2, 8, 8);
-        p.drawRect(6, 6, 8, 8);
-    } else {
-        p.drawRect(1, 2, 13, 11);
-        p.drawLine(1, 5, 14, 5);
-        p.drawLine(6, 5, 6, 13);
-    }
-    return QIcon(pm);
-}
-
-// A mode button's four images, named after its caption with U (normal), F (under the mouse), D (down) and X
-// (disabled: the current mode).
-QIcon mode_images(const QString& caption, const QFont& font) {
-    const QFontMetrics fm(font);
-    const QSize size(fm.horizontalAdvance(caption) + 10, fm.height() + 6);
-    auto image = [&](QColor face, QColor text, bool sunken) {
-        QPixmap pm(size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QColor(96, 96, 96));
-        p.setBrush(face);
-        p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 3, 3);
-        p.setFont(font);
-        p.setPen(text);
-        p.drawText(QRect(QPoint(sunken ? 1 : 0, sunken ? 1 : 0), size), Qt::AlignCenter, caption);
-        return pm;
-    };
-    QIcon icon;
-    icon.addPixmap(image(QColor(236, 236, 236), Qt::black, false), QIcon::Normal, QIcon::Off);       // U
-    icon.addPixmap(image(QColor(214, 230, 250), Qt::black, false), QIcon::Active, QIcon::Off);       // F
-    icon.addPixmap(image(QColor(190, 200, 214), Qt::black, true), QIcon::Normal, QIcon::On);         // D
-    icon.addPixmap(image(QColor(200, 214, 236), QColor(40, 60, 120), false), QIcon::Disabled, QIcon::Off);  // X
-    return icon;
-}
 
 struct ModeButton {
     ViewMode mode;
@@ -97,6 +56,7 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
     // F6 lands on the list.
     setFocusProxy(list_);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->installEventFilter(this);
     set_control_id(new_, 1007);
     set_control_id(delete_, 1008);
     set_control_id(edit_, 1009);
@@ -119,7 +79,7 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
         b->setAutoRaise(true);
         QFont small = b->font();
         small.setPointSizeF(small.pointSizeF() * 0.85);
-        const QIcon images = mode_images(caption, small);
+        const QIcon images = mode_button_icon(caption, small);
         b->setIcon(images);
         b->setIconSize(images.availableSizes().value(0));
         // The images keep their size; a pane too narrow for all four cuts the last.
@@ -163,12 +123,13 @@ void CClientConfigView::set_mode(ViewMode mode) {
 
 void CClientConfigView::refill() {
     caption_->setText(QString::fromLatin1(model_.caption().c_str()));
+    list_->setAccessibleName(caption_->text());
     list_->clear();
     const QColor red(0xFF, 0, 0);
     for (const workspace::ViewLine& line : model_.lines()) {
         auto* item = new QListWidgetItem(from_host(line.text), list_);
         if (line.update_allowed) item->setForeground(red);
-        if (line.glyph != workspace::LineGlyph::none) item->setIcon(table_glyph(line.glyph == workspace::LineGlyph::join));
+        if (line.glyph != workspace::LineGlyph::none) item->setIcon(table_kind_icon(line.glyph == workspace::LineGlyph::join));
         // Limits and global lines are text to read, not entries to pick.
         if (!model_.entries_mode()) item->setFlags(Qt::ItemIsEnabled);
     }
@@ -241,8 +202,37 @@ void CClientConfigView::on_edit() {
     emit changed();
 }
 
+bool CClientConfigView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+                keyboard_popup();
+                return true;
+            }
+        } else if (event->type() == QEvent::ContextMenu &&
+                   static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+            keyboard_popup();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CClientConfigView::keyboard_popup() {
+    QPoint at(0, 0);
+    if (QListWidgetItem* current = list_->currentItem()) {
+        list_->scrollToItem(current);
+        const QRect r = list_->visualItemRect(current);
+        at = r.bottomLeft();
+    }
+    table_popup(at);
+}
+
 void CClientConfigView::table_popup(const QPoint& pos) {
     if (!model_.entries_mode() || !model_.showing_file()) return;
+    // The Menu key may arrive both as a key and as the platform's context menu event: one popup is enough.
+    if (QApplication::activePopupWidget() != nullptr) return;
     auto* main = qobject_cast<CMainFrame*>(window());
     if (main == nullptr) return;
     for (QMenu* old : findChildren<QMenu*>(QStringLiteral("menu_103_TablePopup"))) old->deleteLater();
