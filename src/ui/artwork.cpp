@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleOption>
+#include <cstdlib>
 #include <utility>
 
 namespace kestra::ui {
@@ -45,7 +46,12 @@ class PaintedIconEngine : public QIconEngine {
     }
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return draw_at(logical_.scaled(size, Qt::KeepAspectRatio), mode, state);
+        // Keeps the picture's shape in a box of another shape, but fills a box of its own shape whole even where
+        // the ratio rounded one side differently (50x17 at 1.5 is 75x26).
+        QSize fitted = logical_.scaled(size, Qt::KeepAspectRatio);
+        if (std::abs(fitted.width() - size.width()) <= 1 && std::abs(fitted.height() - size.height()) <= 1)
+            fitted = size;
+        return draw_at(fitted, mode, state);
     }
 
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override {
