@@ -36,8 +36,8 @@ QIcon join_member_icon();
 QIcon join_field_icon();
 QIcon join_root_icon();
 
-// Where a field of the field list comes from.
-enum class FieldOrigin { host, offset, calculated };
+// Where a field of the field list comes from, numbered as the field's kind is stored (0, 1, 2).
+enum class FieldOrigin { host = 0, offset = 1, calculated = 2 };
 inline constexpr QSize kFieldIconSize{32, 16};
 // The field list's glyph (32 by 16): the origin on the left, and on the right a mark when the field is formatted.
 QIcon field_icon(FieldOrigin origin, bool formatted);
