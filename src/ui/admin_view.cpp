@@ -18,6 +18,7 @@
 #include "ui/command_actions.h"
 #include "ui/config_name_dialog.h"
 #include "ui/host_text.h"
+#include "ui/keyboard_popup.h"
 #include "ui/main_frame.h"
 #include "ui/ui_seams.h"
 #include "workspace/admin_doc.h"
@@ -283,6 +284,11 @@ void CAdminView::enter() {
 }
 
 void CAdminView::keyPressEvent(QKeyEvent* event) {
+    if (is_popup_key(*event)) {
+        QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(), mapToGlobal(QPoint()));
+        contextMenuEvent(&keyboard);
+        return;
+    }
     CServerNode& root = tree_.doc().root();
     const CServerNode* selected = tree_.doc().selected();
     auto move = [&](workspace::TreeMove m) { select(workspace::move_selection(root, selected, m)); };
@@ -317,15 +323,6 @@ void CAdminView::keyPressEvent(QKeyEvent* event) {
             return;
         case Qt::Key_Minus:
             handle_command(cmd::kCollapseBranch);
-            return;
-        case Qt::Key_Menu:
-        case Qt::Key_F10:
-            if (event->key() == Qt::Key_Menu || event->modifiers() == Qt::ShiftModifier) {
-                QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(), mapToGlobal(QPoint()));
-                contextMenuEvent(&keyboard);
-                return;
-            }
-            QAbstractScrollArea::keyPressEvent(event);
             return;
         default:
             QAbstractScrollArea::keyPressEvent(event);

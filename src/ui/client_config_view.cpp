@@ -1,9 +1,7 @@
 #include "ui/client_config_view.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -16,6 +14,7 @@
 #include "ui/artwork.h"
 #include "ui/command_actions.h"
 #include "ui/host_text.h"
+#include "ui/keyboard_popup.h"
 #include "ui/main_frame.h"
 #include "ui/object_names.h"
 #include "workspace/admin_doc.h"
@@ -56,7 +55,7 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
     // F6 lands on the list.
     setFocusProxy(list_);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
-    list_->installEventFilter(this);
+    install_keyboard_popup(list_, [this] { table_popup(below_current_item(list_)); });
     set_control_id(new_, 1007);
     set_control_id(delete_, 1008);
     set_control_id(edit_, 1009);
@@ -202,37 +201,9 @@ void CClientConfigView::on_edit() {
     emit changed();
 }
 
-bool CClientConfigView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_) {
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
-                keyboard_popup();
-                return true;
-            }
-        } else if (event->type() == QEvent::ContextMenu &&
-                   static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
-            keyboard_popup();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void CClientConfigView::keyboard_popup() {
-    QPoint at(0, 0);
-    if (QListWidgetItem* current = list_->currentItem()) {
-        list_->scrollToItem(current);
-        const QRect r = list_->visualItemRect(current);
-        at = r.bottomLeft();
-    }
-    table_popup(at);
-}
-
 void CClientConfigView::table_popup(const QPoint& pos) {
     if (!model_.entries_mode() || !model_.showing_file()) return;
-    // The Menu key may arrive both as a key and as the platform's context menu event: one popup is enough.
-    if (QApplication::activePopupWidget() != nullptr) return;
+    if (QApplication::activePopupWidget() != nullptr) return;  // one popup at a time
     auto* main = qobject_cast<CMainFrame*>(window());
     if (main == nullptr) return;
     for (QMenu* old : findChildren<QMenu*>(QStringLiteral("menu_103_TablePopup"))) old->deleteLater();

@@ -56,15 +56,10 @@ public:
 signals:
     void changed();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void update_buttons();
     std::vector<std::size_t> selected_rows() const;
     void table_popup(const QPoint& pos);
-    // The Menu key or Shift+F10 in the list: the popup below the current entry.
-    void keyboard_popup();
 
     workspace::CTreeController& tree_;
     workspace::CConfigViewModel model_;

@@ -416,6 +416,10 @@ class KeyboardTest : public QObject {
             popup->close();
             QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
         }
+        // F10 alone, or the Menu key with Ctrl, is something else.
+        QTest::keyClick(list, Qt::Key_F10);
+        QTest::keyClick(list, Qt::Key_Menu, Qt::ControlModifier);
+        QVERIFY(QApplication::activePopupWidget() == nullptr);
         // The platform's keyboard context menu event lands on the same popup.
         QContextMenuEvent platform(QContextMenuEvent::Keyboard, QPoint(1, 1), list->mapToGlobal(QPoint(1, 1)));
         QApplication::sendEvent(list, &platform);
