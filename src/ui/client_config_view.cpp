@@ -1,6 +1,7 @@
 #include "ui/client_config_view.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,22 +44,9 @@ constexpr ModeButton kModeButtons[] = {{ViewMode::tables, 1002, "TABLES"},
 void set_entry_dialogs(EntryDialogs* dialogs) { entry_dialogs = dialogs; }
 
 CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* parent)
-    : QWidget(parent), tree_(tree), caption_(new QLabel(this)), list_(new QListWidget(this)),
-      new_(new QPushButton(QStringLiteral("&New"), this)), delete_(new QPushButton(QStringLiteral("&Delete"), this)),
-      edit_(new QPushButton(QStringLiteral("&Edit"), this)) {
+    : QWidget(parent), tree_(tree) {
     setObjectName(QStringLiteral("configView"));
     setAutoFillBackground(true);
-    set_control_id(caption_, 1001);
-    set_control_id(list_, 1000);
-    caption_->setBuddy(list_);
-    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // F6 lands on the list.
-    setFocusProxy(list_);
-    list_->setContextMenuPolicy(Qt::CustomContextMenu);
-    install_keyboard_popup(list_, [this] { table_popup(below_current_item(list_)); });
-    set_control_id(new_, 1007);
-    set_control_id(delete_, 1008);
-    set_control_id(edit_, 1009);
 
     auto* layout = new QVBoxLayout(this);
     // The pane starts narrow; what does not fit is cut rather than forcing the tree aside.
@@ -90,6 +78,22 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
         modes_[i++] = b;
     }
     modes->addStretch();
+    // Made after the mode buttons above them, so that Tab meets them all in the order they are shown (a tab order
+    // set by hand would not survive the move into the window's splitter).
+    caption_ = new QLabel(this);
+    list_ = new QListWidget(this);
+    new_ = new QPushButton(QStringLiteral("&New"), this);
+    delete_ = new QPushButton(QStringLiteral("&Delete"), this);
+    edit_ = new QPushButton(QStringLiteral("&Edit"), this);
+    set_control_id(caption_, 1001);
+    set_control_id(list_, 1000);
+    caption_->setBuddy(list_);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    install_keyboard_popup(list_, [this] { table_popup(below_current_item(list_)); });
+    set_control_id(new_, 1007);
+    set_control_id(delete_, 1008);
+    set_control_id(edit_, 1009);
     layout->addLayout(modes);
     layout->addWidget(caption_);
     layout->addWidget(list_, 1);
@@ -109,6 +113,12 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
     tree_.add_listener(this);
     model_.set_node(tree_.doc().selected());
     refill();
+}
+
+void CClientConfigView::focusInEvent(QFocusEvent* event) {
+    // F6 gives the pane the focus and it lands on the list. A focus proxy would do the same, but would also make Tab
+    // jump from the tree straight to the list, past the mode buttons above it.
+    list_->setFocus(event->reason());
 }
 
 QSize CClientConfigView::sizeHint() const { return {200, 200}; }

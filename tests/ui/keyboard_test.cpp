@@ -66,7 +66,7 @@ namespace {
 using Check = std::function<void(QDialog&)>;
 
 // The control a focus lands on: an editable combo box or a spin box takes the focus in its inner line edit.
-QWidget* control_of(QWidget* w, const QDialog& dialog) {
+QWidget* control_of(QWidget* w, const QWidget& dialog) {
     for (QWidget* p = w; p != nullptr && p != &dialog; p = p->parentWidget())
         if (qobject_cast<QComboBox*>(p) != nullptr || qobject_cast<QAbstractSpinBox*>(p) != nullptr) return p;
     return w;
@@ -97,7 +97,7 @@ bool radio_stop(const QRadioButton* radio) {
 }
 
 // The controls Tab should reach: shown, enabled and taking the focus by Tab.
-QList<QWidget*> tab_controls(QDialog& dialog) {
+QList<QWidget*> tab_controls(QWidget& dialog) {
     QList<QWidget*> out;
     for (QWidget* w : dialog.findChildren<QWidget*>()) {
         if (!w->isVisibleTo(&dialog) || !w->isEnabled() || (w->focusPolicy() & Qt::TabFocus) == 0) continue;
@@ -109,14 +109,14 @@ QList<QWidget*> tab_controls(QDialog& dialog) {
     return out;
 }
 
-QRect rect_in(const QWidget* w, const QDialog& dialog) {
+QRect rect_in(const QWidget* w, const QWidget& dialog) {
     return QRect(w->mapTo(&dialog, QPoint(0, 0)), w->size());
 }
 
 // Visual order, read from `start`: a later control is never above an earlier one in the same column (their spans
 // across overlap), nor to the left of one in the same row (their spans down overlap). Controls in different rows
 // and columns, as two columns of fields or a column of buttons beside a form, may come in either order.
-QString visual_order_fault(const QList<QWidget*>& chain, qsizetype start, const QDialog& dialog) {
+QString visual_order_fault(const QList<QWidget*>& chain, qsizetype start, const QWidget& dialog) {
     constexpr int tol = 3;
     const qsizetype n = chain.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -427,6 +427,31 @@ class KeyboardTest : public QObject {
         QVERIFY(popup != nullptr);
         QCOMPARE(popup->objectName(), QStringLiteral("menu_103_TablePopup"));
         popup->close();
+    }
+
+    void tabGoesRoundTheConfigurationViewInVisualOrder() {
+        model::CServerNode* node = window->doc().root().find_by_name("(PROD)SALES ON DBPACK");
+        tree()->tree().select(node);
+        tree()->tree_changed();
+        view()->set_mode(workspace::ViewMode::applications);
+        QList<QWidget*> expected = tab_controls(*view());
+        // The mode buttons other than the current one, the list and New.
+        QVERIFY(expected.size() >= 5);
+        // Tab from the tree enters the view and goes through it in visual order before it leaves.
+        tree()->setFocus();
+        QList<QWidget*> chain;
+        for (int i = 0; i < 20 && chain.size() <= expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* w = QApplication::focusWidget();
+            if (view()->isAncestorOf(w))
+                chain << w;
+            else if (!chain.isEmpty())
+                break;
+        }
+        QCOMPARE(chain.size(), expected.size());
+        for (QWidget* w : expected) QVERIFY2(chain.count(w) == 1, qPrintable(describe(w)));
+        const QString fault = visual_order_fault(chain, 0, *view());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
     }
 
     // --- Dialogs ---
