@@ -1,5 +1,6 @@
 #include "ui/admin_view.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -13,9 +14,11 @@
 #include "app/ui_hooks.h"
 #include "configsvc/config_file_names.h"
 #include "ui/admin_view_accessible.h"
+#include "ui/artwork.h"
 #include "ui/command_actions.h"
 #include "ui/config_name_dialog.h"
 #include "ui/host_text.h"
+#include "ui/keyboard_popup.h"
 #include "ui/main_frame.h"
 #include "ui/ui_seams.h"
 #include "workspace/admin_doc.h"
@@ -36,27 +39,6 @@ QFont tree_font(const workspace::TreeFont& f) {
     QFont font(QString::fromLatin1(f.face.c_str()), f.point_size);
     font.setStyleHint(QFont::SansSerif);
     return font;
-}
-
-// The four glyphs: an open and a closed box with a sign, an empty closed box, and a leaf page.
-void draw_glyph(QPainter& p, const QRect& r, NodeGlyph glyph) {
-    p.save();
-    p.setPen(QPen(QColor(64, 64, 64), 1));
-    const QRect box = r.adjusted(2, 2, -3, -3);
-    if (glyph == NodeGlyph::leaf) {
-        const QRect page = r.adjusted(4, 1, -4, -2);
-        p.setBrush(Qt::white);
-        p.drawRect(page);
-        for (int y = page.top() + 4; y < page.bottom() - 1; y += 3)
-            p.drawLine(page.left() + 2, y, page.right() - 2, y);
-    } else {
-        p.setBrush(glyph == NodeGlyph::expanded ? QColor(255, 236, 160) : QColor(240, 200, 96));
-        p.drawRect(box);
-        const QPoint c = box.center();
-        if (glyph != NodeGlyph::collapsed_empty) p.drawLine(c.x() - 3, c.y(), c.x() + 3, c.y());
-        if (glyph == NodeGlyph::collapsed) p.drawLine(c.x(), c.y() - 3, c.x(), c.y() + 3);
-    }
-    p.restore();
 }
 
 workspace::ClipNode clip_of(const CServerNode& node) {
@@ -173,10 +155,12 @@ void CAdminView::paintEvent(QPaintEvent*) {
     p.setPen(dotted);
     for (const workspace::TreeLine& l : layout_.lines) p.drawLine(l.x1, l.y1, l.x2, l.y2);
     const CServerNode* selected = tree_.doc().selected();
+    const QIcon glyphs[] = {tree_glyph_icon(NodeGlyph::expanded), tree_glyph_icon(NodeGlyph::collapsed),
+                            tree_glyph_icon(NodeGlyph::collapsed_empty), tree_glyph_icon(NodeGlyph::leaf)};
     for (const workspace::TreeRow& r : layout_.rows) {
         const QRect glyph(r.x, r.y + (r.height - workspace::kGlyphSize) / 2, workspace::kGlyphSize,
                           workspace::kGlyphSize);
-        draw_glyph(p, glyph, r.glyph);
+        glyphs[static_cast<int>(r.glyph)].paint(&p, glyph);
         const QRect text(r.x + workspace::kGlyphSize, r.y, r.width - workspace::kGlyphSize, r.height);
         const bool on = r.node == selected;
         if (on) p.fillRect(text, palette().color(QPalette::Highlight));
@@ -300,6 +284,11 @@ void CAdminView::enter() {
 }
 
 void CAdminView::keyPressEvent(QKeyEvent* event) {
+    if (is_popup_key(*event)) {
+        QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(), mapToGlobal(QPoint()));
+        contextMenuEvent(&keyboard);
+        return;
+    }
     CServerNode& root = tree_.doc().root();
     const CServerNode* selected = tree_.doc().selected();
     auto move = [&](workspace::TreeMove m) { select(workspace::move_selection(root, selected, m)); };
@@ -341,11 +330,16 @@ void CAdminView::keyPressEvent(QKeyEvent* event) {
 }
 
 void CAdminView::contextMenuEvent(QContextMenuEvent* event) {
+    // The Menu key may arrive both as a key and as the platform's context menu event: one popup is enough.
+    if (QApplication::activePopupWidget() != nullptr) return;
     QPoint at = event->globalPos();
     if (event->reason() == QContextMenuEvent::Mouse) {
         select(node_at(event->pos()));
-    } else if (const QRect r = node_rect(tree_.doc().selected()); !r.isEmpty()) {
-        at = viewport()->mapToGlobal(r.center());
+    } else {
+        // From the keyboard: just below the selected node's name, where the eye already is.
+        show_selection();
+        const QRect r = node_rect(tree_.doc().selected());
+        at = viewport()->mapToGlobal(r.isEmpty() ? QPoint(0, 0) : QPoint(r.left() + workspace::kGlyphSize, r.bottom()));
     }
     if (tree_.doc().selected() == nullptr) return;
     CMainFrame* main = main_frame_of(this);

@@ -86,7 +86,7 @@ CApplicationDlg::CApplicationDlg(workspace::ApplicationForm& form, QWidget* pare
     name_->setText(from_host(form.name));
     // After the text: a longer name from the host shows whole; typing turns to upper case and stops at 16.
     limit_host_text(name_, workspace::ApplicationForm::kNameTyped, true);
-    auto* name_label = new QLabel(QStringLiteral("&Name"), this);
+    auto* name_label = new QLabel(QStringLiteral("N&ame"), this);
     name_label->setBuddy(name_);
     auto* browse = button(this, 1150, QStringLiteral("&Browse..."));
     update_ = check_box(this, 1038, QStringLiteral("&Update Allowed"), form.update_allowed);
@@ -101,12 +101,12 @@ CApplicationDlg::CApplicationDlg(workspace::ApplicationForm& form, QWidget* pare
     accessible_ = table_list(tables_box_, 1017);
     available_ = table_list(tables_box_, 1018);
     copy_ = button(tables_box_, 1067, QStringLiteral("<< &Copy"));
-    edit_ = button(tables_box_, 1039, QStringLiteral("&Edit"));
+    edit_ = button(tables_box_, 1039, QStringLiteral("Ed&it"));
     delete_ = button(tables_box_, 1068, QStringLiteral("&Delete"));
     auto* accessible_label = new QLabel(QStringLiteral("Accessable Tables"), tables_box_);
-    accessible_label->setBuddy(accessible_);
+    set_buddy(accessible_label, accessible_);
     auto* available_label = new QLabel(QStringLiteral("Available Tables"), tables_box_);
-    available_label->setBuddy(available_);
+    set_buddy(available_label, available_);
     auto* table_grid = new QGridLayout(tables_box_);
     table_grid->addWidget(accessible_label, 0, 0);
     table_grid->addWidget(available_label, 0, 2);

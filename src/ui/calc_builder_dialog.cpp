@@ -73,13 +73,13 @@ CCalcBuilderDlg::CCalcBuilderDlg(std::vector<expr::CalcField> fields, int requir
     insert_list_ = new QListWidget(this);
     set_control_id(insert_list_, kInsertListId);
     auto* insert_label = new QLabel(QStringLiteral("&Insert"), this);
-    insert_label->setBuddy(insert_list_);
+    set_buddy(insert_label, insert_list_);
 
     function_list_ = new QListWidget(this);
     set_control_id(function_list_, kFunctionListId);
     function_label_ = new QLabel(QStringLiteral("F&unction"), this);
     set_control_id(function_label_, kFunctionLabelId);
-    function_label_->setBuddy(function_list_);
+    set_buddy(function_label_, function_list_);
 
     help_ = new QLabel(this);
     set_control_id(help_, kHelpId);
@@ -100,6 +100,8 @@ CCalcBuilderDlg::CCalcBuilderDlg(std::vector<expr::CalcField> fields, int requir
     add_->setAutoDefault(false);
 
     auto* operators = new QHBoxLayout;
+    // Tab follows the rows as shown: the operators lie between the calculation and the lists.
+    QWidget* previous = text_;
     for (const ButtonDef& def : kButtons) {
         auto* b = new QPushButton(QString::fromLatin1(def.caption), this);
         set_control_id(b, def.id);
@@ -108,6 +110,8 @@ CCalcBuilderDlg::CCalcBuilderDlg(std::vector<expr::CalcField> fields, int requir
         b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         buttons_[static_cast<std::size_t>(def.button)] = b;
         operators->addWidget(b);
+        QWidget::setTabOrder(previous, b);
+        previous = b;
         const Logic::Button which = def.button;
         connect(b, &QPushButton::clicked, this, [this, which] { press(which); });
     }
@@ -218,7 +222,10 @@ void CCalcBuilderDlg::refresh() {
         const QSignalBlocker block(function_list_);
         function_list_->setCurrentRow(logic_.selected_function());
     }
-    if (!logic_.function_label().empty()) function_label_->setText(from_host(logic_.function_label()));
+    if (!logic_.function_label().empty()) {
+        function_label_->setText(from_host(logic_.function_label()));
+        set_buddy(function_label_, function_list_);  // the list's name follows its label
+    }
     function_list_->setEnabled(logic_.function_list_enabled());
     function_label_->setEnabled(logic_.function_list_enabled());
     value_->setEnabled(logic_.value_enabled());

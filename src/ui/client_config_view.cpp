@@ -1,18 +1,21 @@
 #include "ui/client_config_view.h"
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/ui_hooks.h"
+#include "ui/artwork.h"
 #include "ui/command_actions.h"
 #include "ui/host_text.h"
+#include "ui/keyboard_popup.h"
 #include "ui/main_frame.h"
 #include "ui/object_names.h"
 #include "workspace/admin_doc.h"
@@ -25,50 +28,6 @@ using workspace::ViewMode;
 namespace {
 
 EntryDialogs* entry_dialogs = nullptr;
-
-// The list's glyphs for a plain table and a join table.
-QIcon table_glyph(bool join) {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setPen(QColor(64, 64, 64));
-    p.setBrush(Qt::white);
-    if (join) {
-        p.drawRect(1, 2, 8, 8);
-        p.drawRect(6, 6, 8, 8);
-    } else {
-        p.drawRect(1, 2, 13, 11);
-        p.drawLine(1, 5, 14, 5);
-        p.drawLine(6, 5, 6, 13);
-    }
-    return QIcon(pm);
-}
-
-// A mode button's four images, named after its caption with U (normal), F (under the mouse), D (down) and X
-// (disabled: the current mode).
-QIcon mode_images(const QString& caption, const QFont& font) {
-    const QFontMetrics fm(font);
-    const QSize size(fm.horizontalAdvance(caption) + 10, fm.height() + 6);
-    auto image = [&](QColor face, QColor text, bool sunken) {
-        QPixmap pm(size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QColor(96, 96, 96));
-        p.setBrush(face);
-        p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 3, 3);
-        p.setFont(font);
-        p.setPen(text);
-        p.drawText(QRect(QPoint(sunken ? 1 : 0, sunken ? 1 : 0), size), Qt::AlignCenter, caption);
-        return pm;
-    };
-    QIcon icon;
-    icon.addPixmap(image(QColor(236, 236, 236), Qt::black, false), QIcon::Normal, QIcon::Off);       // U
-    icon.addPixmap(image(QColor(214, 230, 250), Qt::black, false), QIcon::Active, QIcon::Off);       // F
-    icon.addPixmap(image(QColor(190, 200, 214), Qt::black, true), QIcon::Normal, QIcon::On);         // D
-    icon.addPixmap(image(QColor(200, 214, 236), QColor(40, 60, 120), false), QIcon::Disabled, QIcon::Off);  // X
-    return icon;
-}
 
 struct ModeButton {
     ViewMode mode;
@@ -85,21 +44,9 @@ constexpr ModeButton kModeButtons[] = {{ViewMode::tables, 1002, "TABLES"},
 void set_entry_dialogs(EntryDialogs* dialogs) { entry_dialogs = dialogs; }
 
 CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* parent)
-    : QWidget(parent), tree_(tree), caption_(new QLabel(this)), list_(new QListWidget(this)),
-      new_(new QPushButton(QStringLiteral("&New"), this)), delete_(new QPushButton(QStringLiteral("&Delete"), this)),
-      edit_(new QPushButton(QStringLiteral("&Edit"), this)) {
+    : QWidget(parent), tree_(tree) {
     setObjectName(QStringLiteral("configView"));
     setAutoFillBackground(true);
-    set_control_id(caption_, 1001);
-    set_control_id(list_, 1000);
-    caption_->setBuddy(list_);
-    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // F6 lands on the list.
-    setFocusProxy(list_);
-    list_->setContextMenuPolicy(Qt::CustomContextMenu);
-    set_control_id(new_, 1007);
-    set_control_id(delete_, 1008);
-    set_control_id(edit_, 1009);
 
     auto* layout = new QVBoxLayout(this);
     // The pane starts narrow; what does not fit is cut rather than forcing the tree aside.
@@ -119,7 +66,7 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
         b->setAutoRaise(true);
         QFont small = b->font();
         small.setPointSizeF(small.pointSizeF() * 0.85);
-        const QIcon images = mode_images(caption, small);
+        const QIcon images = mode_button_icon(caption, small);
         b->setIcon(images);
         b->setIconSize(images.availableSizes().value(0));
         // The images keep their size; a pane too narrow for all four cuts the last.
@@ -131,6 +78,22 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
         modes_[i++] = b;
     }
     modes->addStretch();
+    // Made after the mode buttons above them, so that Tab meets them all in the order they are shown (a tab order
+    // set by hand would not survive the move into the window's splitter).
+    caption_ = new QLabel(this);
+    list_ = new QListWidget(this);
+    new_ = new QPushButton(QStringLiteral("&New"), this);
+    delete_ = new QPushButton(QStringLiteral("&Delete"), this);
+    edit_ = new QPushButton(QStringLiteral("&Edit"), this);
+    set_control_id(caption_, 1001);
+    set_control_id(list_, 1000);
+    caption_->setBuddy(list_);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    install_keyboard_popup(list_, [this] { table_popup(below_current_item(list_)); });
+    set_control_id(new_, 1007);
+    set_control_id(delete_, 1008);
+    set_control_id(edit_, 1009);
     layout->addLayout(modes);
     layout->addWidget(caption_);
     layout->addWidget(list_, 1);
@@ -153,6 +116,12 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
     refill();
 }
 
+void CClientConfigView::focusInEvent(QFocusEvent* event) {
+    // F6 gives the pane the focus and it lands on the list. A focus proxy would do the same, but would also make Tab
+    // jump from the tree straight to the list, past the mode buttons above it.
+    list_->setFocus(event->reason());
+}
+
 QSize CClientConfigView::sizeHint() const { return {200, 200}; }
 
 QSize CClientConfigView::minimumSizeHint() const { return {100, 100}; }
@@ -164,12 +133,13 @@ void CClientConfigView::set_mode(ViewMode mode) {
 
 void CClientConfigView::refill() {
     caption_->setText(QString::fromLatin1(model_.caption().c_str()));
+    list_->setAccessibleName(caption_->text());
     list_->clear();
     const QColor red(0xFF, 0, 0);
     for (const workspace::ViewLine& line : model_.lines()) {
         auto* item = new QListWidgetItem(from_host(line.text), list_);
         if (line.update_allowed) item->setForeground(red);
-        if (line.glyph != workspace::LineGlyph::none) item->setIcon(table_glyph(line.glyph == workspace::LineGlyph::join));
+        if (line.glyph != workspace::LineGlyph::none) item->setIcon(table_kind_icon(line.glyph == workspace::LineGlyph::join));
         // Limits and global lines are text to read, not entries to pick.
         if (!model_.entries_mode()) item->setFlags(Qt::ItemIsEnabled);
     }
@@ -244,6 +214,7 @@ void CClientConfigView::on_edit() {
 
 void CClientConfigView::table_popup(const QPoint& pos) {
     if (!model_.entries_mode() || !model_.showing_file()) return;
+    if (QApplication::activePopupWidget() != nullptr) return;  // one popup at a time
     auto* main = qobject_cast<CMainFrame*>(window());
     if (main == nullptr) return;
     for (QMenu* old : findChildren<QMenu*>(QStringLiteral("menu_103_TablePopup"))) old->deleteLater();

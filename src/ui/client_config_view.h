@@ -56,6 +56,9 @@ public:
 signals:
     void changed();
 
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
 private:
     void update_buttons();
     std::vector<std::size_t> selected_rows() const;
@@ -63,12 +66,12 @@ private:
 
     workspace::CTreeController& tree_;
     workspace::CConfigViewModel model_;
-    QLabel* caption_;
-    QListWidget* list_;
+    QLabel* caption_ = nullptr;
+    QListWidget* list_ = nullptr;
     QToolButton* modes_[4] = {};
-    QPushButton* new_;
-    QPushButton* delete_;
-    QPushButton* edit_;
+    QPushButton* new_ = nullptr;
+    QPushButton* delete_ = nullptr;
+    QPushButton* edit_ = nullptr;
 };
 
 }  // namespace kestra::ui

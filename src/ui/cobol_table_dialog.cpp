@@ -103,7 +103,7 @@ void CCobolTableDlg::build() {
     grid->addWidget(target_label_, target_row, 0);
     grid->addWidget(target_, target_row, 1);
     title_ = line(configsvc::kCobolDataFileControl, QStringLiteral("&Title of Data File"));
-    library_ = line(kLibraryId, QStringLiteral("Access &Library"));
+    library_ = line(kLibraryId, QStringLiteral("Access Li&brary"));
     grid->setColumnStretch(1, 1);
 
     message_ = new QLabel(this);

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QVariant>
 #include <QWidget>
@@ -14,6 +15,13 @@ namespace kestra::ui {
 void set_control_id(QWidget* control, int id) {
     control->setObjectName(QStringLiteral("ctl_%1").arg(id));
     control->setProperty(kControlIdProperty, id);
+}
+
+void set_buddy(QLabel* label, QWidget* control) {
+    label->setBuddy(control);
+    QString name = label->text();
+    name.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(QChar(1), QLatin1Char('&'));
+    control->setAccessibleName(name);
 }
 
 void set_control_role(QWidget* control, const QString& dialog, const QString& role) {

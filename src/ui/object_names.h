@@ -5,6 +5,7 @@
 class QAction;
 class QDialog;
 class QDialogButtonBox;
+class QLabel;
 class QMenu;
 class QObject;
 class QWidget;
@@ -25,6 +26,9 @@ inline constexpr int kCancelId = 2;
 QDialogButtonBox* ok_cancel_buttons(QDialog* dialog);
 
 void set_control_id(QWidget* control, int id);
+// Makes `label` the label of `control`: its mnemonic moves the focus there, and its text (without the mark) names
+// the control for screen readers, which lists and other item views do not take from their label by themselves.
+void set_buddy(QLabel* label, QWidget* control);
 void set_control_role(QWidget* control, const QString& dialog, const QString& role);
 void set_dialog_name(QWidget* dialog, int template_id);
 void set_dialog_name(QWidget* dialog, const QString& name);

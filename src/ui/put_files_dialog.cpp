@@ -39,7 +39,7 @@ CPutFilesDlg::CPutFilesDlg(workspace::PutFilesController& controller, QWidget* p
     set_control_id(path, kArchivePathId);
     path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* list_label = new QLabel(tr("&Files:"), this);
-    list_label->setBuddy(list_);
+    set_buddy(list_label, list_);
     set_control_id(list_, kListId);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     for (const std::string& name : controller_.names()) list_->addItem(from_host(name));

@@ -15,6 +15,7 @@
 #include <QRegularExpressionValidator>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <initializer_list>
 #include <memory>
 
 #include "app/ui_hooks.h"
@@ -166,7 +167,7 @@ CGlobalSettingsDlg::CGlobalSettingsDlg(GlobalSettingsForm& form, QWidget* parent
 
     auto* texts = new QFormLayout;
     texts->addRow(buddy_label(QStringLiteral("&Description"), description_, this), description_);
-    texts->addRow(buddy_label(QStringLiteral("&Usercode"), usercode_, this), usercode_);
+    texts->addRow(buddy_label(QStringLiteral("U&sercode"), usercode_, this), usercode_);
     texts->addRow(buddy_label(QStringLiteral("&Priority"), priority_, this), priority_);
     texts->addRow(buddy_label(QStringLiteral("&AppName"), app_name_, this), app_name_);
     texts->addRow(buddy_label(QStringLiteral("&Translate Table"), translation_, this), translation_);
@@ -207,6 +208,12 @@ CGlobalSettingsDlg::CGlobalSettingsDlg(GlobalSettingsForm& form, QWidget* parent
     unique_ = check_box(this, 1035, QStringLiteral("Ignore Unique Indices"));
     database_ = check_box(this, 1034, QStringLiteral("Use Database Libraries"));
     hide_ = check_box(this, 1036, QStringLiteral("Hide Fields"));
+    // Tab finishes the left column before the security boxes on the right.
+    QWidget* previous = translation_;
+    for (QWidget* w : std::initializer_list<QWidget*>{month_, day_, year_, unique_, database_, hide_}) {
+        QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
 
     auto* right = new QVBoxLayout;
     right->addWidget(app_security);

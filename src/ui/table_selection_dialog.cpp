@@ -89,9 +89,9 @@ CTableSelectionDlg::CTableSelectionDlg(workspace::CAdminDoc& doc, const configsv
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     }
     auto* tables_label = new QLabel(QStringLiteral("Available &Tables"), this);
-    tables_label->setBuddy(tables_);
+    set_buddy(tables_label, tables_);
     auto* datasets_label = new QLabel(QStringLiteral("Data&sets"), this);
-    datasets_label->setBuddy(datasets_);
+    set_buddy(datasets_label, datasets_);
 
     copy_ = new QPushButton(QStringLiteral("<< &Copy"), this);
     set_control_id(copy_, kCopyId);

@@ -2,8 +2,8 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
+#include "ui/artwork.h"
 #include "workspace/command_ids.h"
 
 namespace kestra::ui {
@@ -90,17 +90,8 @@ void draw(QPainter& p, int id) {
 }  // namespace
 
 QIcon toolbar_icon(int command_id) {
-    QIcon icon;
-    for (int scale : {1, 2}) {
-        QPixmap pixmap(kSize * scale, kSize * scale);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.scale(scale, scale);
-        draw(p, command_id);
-        p.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    return painted_icon(QSize(kSize, kSize),
+                        [command_id](QPainter& p, QIcon::Mode, QIcon::State) { draw(p, command_id); });
 }
 
 }  // namespace kestra::ui

@@ -85,12 +85,12 @@ CWhereConditionDlg::CWhereConditionDlg(const std::string& where, QWidget* parent
     auto* insert_list = new QListWidget(this);
     set_control_id(insert_list, kInsertListId);
     auto* insert_label = new QLabel(QStringLiteral("&Insert"), this);
-    insert_label->setBuddy(insert_list);
+    set_buddy(insert_label, insert_list);
     auto* function_list = new QListWidget(this);
     set_control_id(function_list, kFunctionListId);
     auto* function_label = new QLabel(QStringLiteral("F&unction"), this);
     set_control_id(function_label, kFunctionLabelId);
-    function_label->setBuddy(function_list);
+    set_buddy(function_label, function_list);
     auto* help = new QLabel(this);
     set_control_id(help, kHelpId);
     help->setFrameShape(QFrame::StyledPanel);

@@ -20,7 +20,7 @@ constexpr std::array kCommands = {
     CommandInfo{cmd::kDeleteConfigFile, "&Delete Configuration File", R::frame, E::file_childless, ""},
     CommandInfo{cmd::kPrint, "&Print\tCtrl+P", R::view, E::file_selected, "Ctrl+P"},
     CommandInfo{cmd::kPrintPreview, "Print Pre&view", R::view, E::file_selected, ""},
-    CommandInfo{cmd::kExportPdf, "Export to P&DF...", R::view, E::file_selected, ""},
+    CommandInfo{cmd::kExportPdf, "&Export to PDF...", R::view, E::file_selected, ""},
     CommandInfo{cmd::kPrintSetup, "Print Setup...", R::app, E::always, ""},
     CommandInfo{cmd::kExit, "E&xit", R::app, E::always, ""},
     CommandInfo{cmd::kUndo, "&Undo\tCtrl+Z", R::none, E::never, "Ctrl+Z,Alt+Backspace"},

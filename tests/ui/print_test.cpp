@@ -205,7 +205,7 @@ private slots:
         QCOMPARE(file_menu.value(preview - 1), cmd::kPrint);
         QCOMPARE(file_menu.value(preview + 1), cmd::kExportPdf);
         QCOMPARE(file_menu.value(preview + 2), cmd::kPrintSetup);
-        QCOMPARE(frame->commands().action(cmd::kExportPdf)->text(), QStringLiteral("Export to P&DF..."));
+        QCOMPARE(frame->commands().action(cmd::kExportPdf)->text(), QStringLiteral("&Export to PDF..."));
         QCOMPARE(frame->commands().action(cmd::kPrint)->shortcut(), QKeySequence("Ctrl+P"));
         for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kExportPdf})
             QVERIFY(frame->commands().action(id)->isEnabled());

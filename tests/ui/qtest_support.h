@@ -31,6 +31,8 @@ class TestSeams : public ui::UiSeams {
     using DialogHandler = std::function<int(QDialog&)>;
     void next_dialog(DialogHandler handler) { dialogs_.push_back(std::move(handler)); }
     int pending_dialogs() const { return static_cast<int>(dialogs_.size()); }
+    // Drops the handlers no dialog took, so a dialog that failed to open does not answer the next test's.
+    void clear_dialogs() { dialogs_.clear(); }
 
     void beep() override { ++beeps; }
     Qt::KeyboardModifiers keyboard_modifiers() override { return modifiers; }
