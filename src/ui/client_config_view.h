@@ -56,6 +56,9 @@ public:
 signals:
     void changed();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void update_buttons();
     std::vector<std::size_t> selected_rows() const;
