@@ -1,5 +1,7 @@
 #include "model/config_table.h"
 
+#include "model/data_type_catalogue.h"
+
 namespace kestra::model {
 
 CConfigField* CConfigTable::find_field(std::string_view field_name, const CConfigField* except) const {
@@ -17,6 +19,10 @@ void CConfigTable::clear_loaded_details() {
     loaded = false;
     fields_loaded = false;
     sets_loaded = false;
+}
+
+bool CConfigTable::lists_field(const CConfigField& field) const {
+    return return_groups || field.data_type_code != DataTypeCode::group;
 }
 
 }  // namespace kestra::model

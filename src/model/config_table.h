@@ -26,6 +26,8 @@ public:
     CConfigField* find_field(std::string_view field_name, const CConfigField* except = nullptr) const;
     // What unloading drops: fields, cut fields, sets and members, and the three loaded flags.
     void clear_loaded_details();
+    // Whether a field of this table is listed: GROUP fields only while Return Groups is on.
+    bool lists_field(const CConfigField& field) const;
 
     WireText name;  // unique within the file; typed names at most kTableNameMax
     std::int32_t table_number = 0;  // 4 digits; 0 until the host assigns one

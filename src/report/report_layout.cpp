@@ -109,8 +109,7 @@ std::string field_line(const CConfigField& field) {
 }
 
 bool field_is_printed(const CConfigTable& table, const CConfigField& field) {
-    if (!field.visible) return false;
-    return table.return_groups || field.data_type_code != model::DataTypeCode::group;
+    return field.visible && table.lists_field(field);
 }
 
 std::vector<std::string> limit_lines(const CConfigLimits& limits) {

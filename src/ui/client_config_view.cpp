@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -42,6 +43,23 @@ constexpr ModeButton kModeButtons[] = {{ViewMode::tables, 1002, "TABLES"},
 }  // namespace
 
 void set_entry_dialogs(EntryDialogs* dialogs) { entry_dialogs = dialogs; }
+
+bool CClientConfigView::event(QEvent* event) {
+    // Key events reach the view from its focused control when that control leaves them: a ShortcutOverride taken
+    // here keeps the menu bar from claiming the key, and the key press that follows presses Edit.
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence mnemonic = QKeySequence::mnemonic(edit_->text());
+        // A disabled Edit leaves the key to the menu.
+        if (!mnemonic.isEmpty() && QKeySequence(key->keyCombination()) == mnemonic && edit_->isVisible() &&
+            edit_->isEnabled()) {
+            if (event->type() == QEvent::KeyPress) edit_->animateClick();
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
 
 CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* parent)
     : QWidget(parent), tree_(tree) {
@@ -94,6 +112,10 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
     set_control_id(new_, 1007);
     set_control_id(delete_, 1008);
     set_control_id(edit_, 1009);
+    // Alt+E is also the menu bar's Edit menu, and two owners of one key make Qt open neither. The button's key
+    // therefore acts only while the focus is in this view (see event()); elsewhere, or with Edit disabled, it opens
+    // the menu.
+    edit_->setShortcut(QKeySequence());
     layout->addLayout(modes);
     layout->addWidget(caption_);
     layout->addWidget(list_, 1);

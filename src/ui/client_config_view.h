@@ -58,6 +58,7 @@ signals:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void update_buttons();

@@ -118,6 +118,8 @@ void CFieldListPanel::refresh() {
             const qreal ratio = list_->devicePixelRatioF();
             const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
             for (const auto& field : table_->fields) {
+                // Return Groups off leaves the GROUP fields out, as the table is then returned.
+                if (!table_->lists_field(*field)) continue;
                 auto* item = new QListWidgetItem(from_host(field->name.view()), list_);
                 item->setIcon(
                     QIcon(field_glyph(field->field_kind, field->date_kind != model::DateKind::standard, ratio)));

@@ -40,7 +40,7 @@ TEST(TableE2e, TableShowsAPlainTableWithItsSetsAndAJoinWithItsMembers) {
               "number: 2\nname: ORDERS\noption: 16\nupdate allowed: off\nreturn groups: on\njoin: off\n"
               "database: SALESDB\ndataset: ORDERS\nset: \ndescription file: (PROD)DESCRIPTION/SALESDB ON DBPACK\n"
               "where: ORD-STATUS <> 'X'\n"
-              "set ORD-BY-CUST attributes 0 0 0 keys 2(01)\n");
+              "set ORD-BY-CUST attributes 0 0 0 keys 2(01) 6(01)\n");
 
     auto c = e2e.kestra({"table", "(PROD)SALES ON DBPACK", "customer"});
     ASSERT_EQ(c.status, 0) << c.err;

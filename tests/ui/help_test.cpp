@@ -29,8 +29,15 @@
 #include "ui/help_keys.h"
 #include "ui/help_window.h"
 #include "ui/main_frame.h"
+#include "ui/object_names.h"
+#include "ui/table_edit_dialog.h"
+#include "workspace/table_edit_model.h"
 #include "workspace/command_ids.h"
 #include "workspace/command_table.h"
+#include "workspace/field_popup_model.h"
+#include "workspace/join_edit_model.h"
+#include "model/config_field.h"
+#include "model/date_formats.h"
 #include "workspace/menu_model.h"
 
 using namespace kestra;
@@ -248,6 +255,39 @@ class HelpTest : public QObject {
         for (const std::string& text : texts) QVERIFY2(has_keyword(text), text.c_str());
     }
 
+    // The field list's and the join tree's menus are built per field and table: every entry they can show.
+    void everyEntryOfTheFieldAndJoinMenusHasAPage() {
+        using workspace::FieldCommand;
+        namespace join = workspace::join_cmd;
+        std::vector<int> ids{FieldCommand::rename,   FieldCommand::hide,  FieldCommand::update_allowed,
+                             FieldCommand::standard, FieldCommand::currency, join::kInner,
+                             join::kOuter,           join::kDeleteTable,  join::kWhere,
+                             join::kDefaultSet,      join::kDeleteJoin,   join::kExpression};
+        const std::pair<std::int32_t, int> groups[] = {{model::DateKind::date, FieldCommand::first_date},
+                                                       {model::DateKind::time, FieldCommand::first_time},
+                                                       {model::DateKind::timestamp, FieldCommand::first_timestamp}};
+        for (const auto& [kind, first] : groups) {
+            const int count = static_cast<int>(model::date_formats(kind).size());
+            QVERIFY(count > 0);
+            for (int i = 0; i < count; ++i) {
+                std::int32_t k = -1;
+                std::int32_t index = -1;
+                QVERIFY(workspace::format_for_command(first + i, k, index) && k == kind && index == i);
+                ids.push_back(first + i);
+            }
+        }
+        // A few sets, and join fields and tables as many as a typical join offers.
+        for (int i = 0; i < 4; ++i) ids.push_back(join::kFirstSet + i);
+        for (int i = 0; i < 32; ++i) ids.push_back(join::kFirstJoinField + i);
+        for (int i = 0; i < 32; ++i) ids.push_back(join::kFirstAddTable + i);
+        for (int id : ids) {
+            const std::string name = "cmd_" + std::to_string(id);
+            const std::string target = help->index().topic(name);
+            QVERIFY2(!target.empty(), name.c_str());
+            QVERIFY2(dead_end(target).isEmpty(), qPrintable(dead_end(target)));
+        }
+    }
+
     void everyDialogHasAPageAndItsTitleIsAKeyword() {
         for (const DialogName& d : kDialogs) {
             const std::string target = help->index().topic(d.object_name);
@@ -373,6 +413,26 @@ class HelpTest : public QObject {
             later.show();
             QTest::keyClick(edit, Qt::Key_F1);
             QCOMPARE(help->current_target(), QString::fromLatin1(page));
+        }
+        // The real Table Edit window, from its name box and from its field list.
+        {
+            model::CConfigFile file;
+            file.tables.push_back(std::make_unique<model::CConfigTable>());
+            model::CConfigTable& table = *file.tables.back();
+            table.name.assign("EMPLOYEE");
+            table.fields.push_back(std::make_unique<model::CConfigField>());
+            table.fields.back()->name.assign("EMP-NO");
+            workspace::CTableEditModel edit(file, table);
+            ui::CTableEditDlg dialog(edit, file, frame.get());
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            for (int id : {1022, 1003}) {
+                help->show_target(QStringLiteral("keys.html"));
+                QTest::keyClick(ui::find_control<QWidget>(&dialog, id), Qt::Key_F1);
+                QCOMPARE(help->current_target(), QStringLiteral("table_edit.html"));
+            }
+            QCOMPARE(ui::find_control<QLineEdit>(&dialog, 1022)->text(), QStringLiteral("EMPLOYEE"));
+            dialog.close();
         }
         // The help window has a page of its own.
         QTest::keyClick(help->search_field(), Qt::Key_F1);

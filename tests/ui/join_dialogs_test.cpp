@@ -13,6 +13,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "configsvc/field_requests.h"
+#include "configsvc/table_requests.h"
+#include "model/field_edits.h"
 #include "qtest_support.h"
 #include "support/inprocess_host.h"
 #include "support/recording_ui_hooks.h"
@@ -149,6 +152,22 @@ class JoinDialogsTest : public QObject {
         QVERIFY(popup_command(d, d.join_field_item(1, 0), workspace::join_cmd::kFirstJoinField, "menu_156"));
     }
 
+    // Renames a field of a table on the host, as Table Edit would.
+    void rename_host_field(const std::string& table_name, const char* from, const char* to) {
+        const int at = table_index(table_name);
+        QVERIFY(at >= 0);
+        model::CConfigTable& t = *file().tables[static_cast<std::size_t>(at)];
+        configsvc::CConfigClient& client = window->doc().client();
+        QCOMPARE(configsvc::load_table(client, static_cast<std::uint32_t>(file().file_reference), t), std::int16_t{0});
+        QCOMPARE(configsvc::get_field_list(client, t), std::int16_t{0});
+        model::CConfigField* field = t.find_field(from);
+        QVERIFY(field != nullptr);
+        QVERIFY(model::rename_field(*field, to));
+        configsvc::TableSaveOptions options;
+        options.fields = configsvc::save_field_changes;
+        QCOMPARE(configsvc::save_table(client, window->doc().pending_unloads(), file(), t, options), std::int16_t{0});
+    }
+
   private slots:
     void initTestCase() {
         host = std::make_unique<testing::InProcessHost>();
@@ -181,15 +200,17 @@ class JoinDialogsTest : public QObject {
     }
 
     void aStoredJoinIsRepairedOnceAndCancelSendsNothing() {
+        // CUSTOMER's CUST-ID renamed on the host: ORDERS's join to it no longer names a field.
+        rename_host_field("CUSTOMER", "CUST-ID", "CUST-KEY");
         reset_log();
         bool shown = false;
         seams->next_dialog([&](QDialog& d) {
             [&] {
                 QCOMPARE(d.objectName(), QStringLiteral("dlg_EditJoin"));
                 QCOMPARE(d.windowTitle(), QStringLiteral("Edit Join"));
-                // ORDERS keeps two join fields for a set of one key: it goes.
                 QCOMPARE(tree_texts(edit_join_dialog(d)),
-                         QStringList({"Join Tables", "CUSTOMER (CUST-BY-ID, WHERE CUST-ACTIVE = TRUE)", "  CUST-ID"}));
+                         QStringList({"Join Tables", "CUSTOMER (CUST-BY-ID, WHERE CUST-ACTIVE = TRUE)", "  CUST-KEY",
+                                      "ORDERS (ORD-BY-CUST, OUTER)", "  ORD-CUST", "  ORD-STATUS = 'O'"}));
                 QCOMPARE(d.findChild<QLineEdit*>(QStringLiteral("ctl_EditJoin_Name"))->text(),
                          QStringLiteral("CUSTOMER_ORDERS"));
                 shown = true;
@@ -204,6 +225,22 @@ class JoinDialogsTest : public QObject {
         QVERIFY(std::find(sent.begin(), sent.end(), 56) == sent.end());
         QCOMPARE(sent.front(), 55);
         QCOMPARE(sent.back(), 24);
+        rename_host_field("CUSTOMER", "CUST-KEY", "CUST-ID");
+    }
+
+    // The sample's own join is consistent: it opens as stored, with no message.
+    void aStoredJoinOpensAsStored() {
+        reset_log();
+        QStringList shown;
+        seams->next_dialog([&](QDialog& d) {
+            shown = tree_texts(edit_join_dialog(d));
+            return int(QDialog::Rejected);
+        });
+        ui::edit_join(*view, table_index("CUSTOMER_ORDERS"));
+        QCOMPARE(shown, QStringList({"Join Tables", "CUSTOMER (CUST-BY-ID, WHERE CUST-ACTIVE = TRUE)", "  CUST-ID",
+                                     "ORDERS (ORD-BY-CUST, OUTER)", "  ORD-CUST = CUSTOMER.CUST-ID",
+                                     "  ORD-STATUS = 'O'"}));
+        QVERIFY(hooks->boxes.empty());
     }
 
     void aNewJoinIsAddedGivenItsMembersAndSelected() {
@@ -216,7 +253,7 @@ class JoinDialogsTest : public QObject {
                 build_two_members(dlg);
                 QCOMPARE(tree_texts(dlg),
                          QStringList({"Join Tables", "CUSTOMER (DEFAULT)", "ORDERS (ORD-BY-CUST, INNER)",
-                                      "  ORD-CUST = CUSTOMER.CUST-ID"}));
+                                      "  ORD-CUST = CUSTOMER.CUST-ID", "  ORD-STATUS"}));
                 // Move Up and Down follow the selected member.
                 dlg.tree()->setCurrentItem(dlg.member_item(0));
                 QVERIFY(!ui::find_control<QPushButton>(&d, 1188)->isEnabled());
@@ -251,7 +288,7 @@ class JoinDialogsTest : public QObject {
         seams->next_dialog([&](QDialog& d) {
             [&] {
                 // Stored as built: nothing to repair.
-                QCOMPARE(tree_texts(edit_join_dialog(d)).size(), 4);
+                QCOMPARE(tree_texts(edit_join_dialog(d)).size(), 5);
                 set_name(d, "JOINED");
             }();
             press(d, ui::kOkId);
@@ -327,7 +364,7 @@ class JoinDialogsTest : public QObject {
 
         reset_log();
         seams->next_dialog([&](QDialog& d) {
-            [&] { QCOMPARE(tree_texts(edit_join_dialog(d)).size(), 4); }();
+            [&] { QCOMPARE(tree_texts(edit_join_dialog(d)).size(), 5); }();
             return int(QDialog::Rejected);
         });
         ui::edit_join(*view, index);
@@ -429,7 +466,7 @@ class JoinDialogsTest : public QObject {
                 // Yes: ORDERS first, its join gone, and it stays selected.
                 drop_on(tree->topLevelItem(0), 1);
                 QCOMPARE(tree_texts(dlg), QStringList({"Join Tables", "ORDERS (ORD-BY-CUST)", "  ORD-CUST",
-                                                       "CUSTOMER (DEFAULT, INNER)"}));
+                                                       "  ORD-STATUS", "CUSTOMER (DEFAULT, INNER)"}));
                 QCOMPARE(tree->currentItem(), dlg.member_item(0));
                 // Dropped on a member takes its place; nothing is lost now, so nothing is asked.
                 const std::size_t asked = hooks->boxes.size();

@@ -7,11 +7,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+#include <QAbstractButton>
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "app/admin_app.h"
@@ -41,6 +45,12 @@ void click(const QWidget* d, const QString& name) {
     QTest::mouseClick(b, Qt::LeftButton);
 }
 void click(const QWidget* d, int id) { click(d, QStringLiteral("ctl_%1").arg(id)); }
+// Check boxes and radio buttons of the field windows.
+void toggle(const QWidget* d, int id) {
+    auto* b = ui::find_control<QAbstractButton>(d, id);
+    QVERIFY2(b != nullptr && b->isEnabled(), qPrintable(QString::number(id)));
+    b->click();
+}
 
 void set_text(QDialog& d, int id, const QString& text) {
     auto* edit = ui::find_control<QLineEdit>(&d, id);
@@ -48,6 +58,15 @@ void set_text(QDialog& d, int id, const QString& text) {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
+}
+
+// Makes the named field of Table Edit's list the only one selected.
+void select_field(const QDialog& d, const QString& name) {
+    auto* list = ui::find_control<QListWidget>(&d, 1003);
+    list->clearSelection();
+    const auto found = list->findItems(name, Qt::MatchExactly);
+    QVERIFY2(!found.isEmpty(), qPrintable(name));
+    found.front()->setSelected(true);
 }
 
 QString message(const QDialog& d) { return ui::find_control<QLabel>(&d, 1062)->text(); }
@@ -81,6 +100,11 @@ class TableEditTest : public QObject {
     ui::CClientConfigView* view = nullptr;
     CServerNode* payroll = nullptr;
 
+    std::string body_of(int code) const {
+        for (const auto& e : host->requests().entries())
+            if (e.kind == 2 && e.code == code) return e.body;
+        return {};
+    }
     std::vector<int> codes() const {
         std::vector<int> out;
         for (const auto& e : host->requests().entries())
@@ -123,6 +147,35 @@ class TableEditTest : public QObject {
             return out;
         }
         return nullptr;
+    }
+
+    // The fields of a table as the host now holds them, read afresh: names, hidden ones marked.
+    QStringList host_fields(const model::CConfigFile& of, std::int32_t number) {
+        model::CConfigFile reread;
+        reread.file_reference = of.file_reference;
+        configsvc::CPendingUnloadList pending;
+        QStringList out;
+        if (configsvc::get_table_list(window->doc().client(), pending, reread) != 0) return {"?"};
+        for (auto& t : reread.tables) {
+            if (t->table_number != number) continue;
+            if (configsvc::load_table(window->doc().client(), static_cast<std::uint32_t>(reread.file_reference),
+                                      *t) != 0 ||
+                configsvc::get_field_list(window->doc().client(), *t) != 0)
+                return {"?"};
+            for (const auto& f : t->fields)
+                out << QString::fromStdString(f->name.str()) + (f->visible ? "" : " (hidden)");
+            configsvc::unload_table(window->doc().client(), pending, *t, false, false);
+        }
+        return out;
+    }
+    // Table Edit's handler: `work` runs on the open window, then OK or Cancel.
+    testing::TestSeams::DialogHandler table_edit(std::function<void(QDialog&)> work, bool ok) {
+        return [=](QDialog& d) {
+            [&] { QCOMPARE(d.objectName(), QStringLiteral("dlg_1021")); }();
+            work(d);
+            click(&d, ok ? ui::kOkId : ui::kCancelId);
+            return d.result();
+        };
     }
 
   private slots:
@@ -511,6 +564,211 @@ class TableEditTest : public QObject {
         QVERIFY(!stored->update_allowed);
     }
 
+    // Field Edit changes the table's own fields; they reach the host only with Table Edit's OK, in its order.
+    void aRenameAndAHideInFieldEditReachTheHostAfterOk() {
+        select("STAFF");
+        reset_log();
+        seams->next_dialog(table_edit(
+            [&](QDialog& d) {
+                select_field(d, "E-NAME");
+                click(&d, 1020);
+                QCOMPARE(entries(ui::find_control<QListWidget>(&d, 1003)),
+                         (QStringList{"E-NO", "FULL-NAME", "E-SALARY", "E-HIRED"}));
+                QVERIFY(codes() == (std::vector<int>{23, 25, 54}));  // nothing sent while the window is open
+            },
+            true));
+        seams->next_dialog([&](QDialog& d) {
+            [&] {
+                QCOMPARE(d.objectName(), QStringLiteral("dlg_1023"));
+                set_text(d, 1098, "full-name");
+                toggle(&d, 1029);
+            }();
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        press_edit();
+        QCOMPARE(seams->pending_dialogs(), 0);
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 26, 27, 24}));
+        QVERIFY(body_of(26).find("009FULL-NAME") != std::string::npos);
+        QCOMPARE(body_of(27).substr(4), std::string("0001"
+                                                    "0002") +
+                                            '\x01');
+        QVERIFY(payroll->config.modified);
+        QCOMPARE(host_fields(payroll->config, 1),
+                 (QStringList{"E-NO", "FULL-NAME (hidden)", "E-SALARY (hidden)", "E-HIRED"}));
+    }
+
+    void aChangedAndANewFieldGiveTheChangeThenTheNewOne() {
+        select("STAFF");
+        reset_log();
+        seams->next_dialog(table_edit(
+            [&](QDialog& d) {
+                select_field(d, "E-NO");
+                click(&d, 1020);
+                click(&d, 1018);
+                QCOMPARE(entries(ui::find_control<QListWidget>(&d, 1003)).last(), QStringLiteral("BONUS"));
+            },
+            true));
+        seams->next_dialog([&](QDialog& d) {
+            toggle(&d, 1103);  // Update Allowed
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        seams->next_dialog([&](QDialog& d) {
+            [&] {
+                QCOMPARE(d.objectName(), QStringLiteral("dlg_1025"));
+                set_text(d, 1059, "BONUS");
+                toggle(&d, 1034);  // Calculated
+                toggle(&d, 1127);  // Numeric
+                set_text(d, 1058, "8");
+                set_text(d, 1040, "E-NO * 2");
+            }();
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        press_edit();
+        QCOMPARE(seams->pending_dialogs(), 0);
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 26, 28, 24}));
+        // The change alone in 26 (field 1, update allowed); the new field whole in 28.
+        QCOMPARE(body_of(26).substr(4, 8), std::string("0001"
+                                                       "0001"));
+        QVERIFY(body_of(26).find("BONUS") == std::string::npos);
+        QVERIFY(body_of(28).find("005BONUS") != std::string::npos);
+        QVERIFY(body_of(28).find("E-NO * 2") != std::string::npos);
+        QCOMPARE(host_fields(payroll->config, 1),
+                 (QStringList{"E-NO", "FULL-NAME (hidden)", "E-SALARY (hidden)", "E-HIRED", "BONUS"}));
+    }
+
+    void aNewOffsetFieldDeletedInTheSameWindowSendsNothing() {
+        select("STAFF");
+        reset_log();
+        QStringList shown;
+        seams->next_dialog(table_edit(
+            [&](QDialog& d) {
+                click(&d, 1018);
+                select_field(d, "PART");
+                QCOMPARE(ui::find_control<QPushButton>(&d, 1041)->text(), QStringLiteral("&Delete"));
+                click(&d, 1041);
+                shown = entries(ui::find_control<QListWidget>(&d, 1003));
+            },
+            true));
+        seams->next_dialog([&](QDialog& d) {
+            [&] {
+                set_text(d, 1059, "PART");
+                set_text(d, 1058, "3");
+                set_text(d, 1056, "1");
+                auto* of = ui::find_control<QComboBox>(&d, 1057);
+                of->setCurrentIndex(of->findText(QStringLiteral("E-NO")));
+                QVERIFY(of->currentIndex() > 0);
+            }();
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        press_edit();
+        QCOMPARE(seams->pending_dialogs(), 0);
+        QVERIFY(!shown.contains("PART"));
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 24}));
+        QCOMPARE(host_fields(payroll->config, 1),
+                 (QStringList{"E-NO", "FULL-NAME (hidden)", "E-SALARY (hidden)", "E-HIRED", "BONUS"}));
+    }
+
+    void cancelAfterFieldEditsSendsNoneOfThem() {
+        select("STAFF");
+        reset_log();
+        payroll->config.modified = false;
+        seams->next_dialog(table_edit(
+            [&](QDialog& d) {
+                select_field(d, "E-NO");
+                click(&d, 1020);
+                select_field(d, "E-HIRED");
+                click(&d, 1041);  // Hide
+                select_field(d, "BONUS");
+                click(&d, 1041);  // Delete
+                click(&d, 1018);
+                QCOMPARE(entries(ui::find_control<QListWidget>(&d, 1003)),
+                         (QStringList{"NUMBER", "FULL-NAME", "E-SALARY", "E-HIRED", "EXTRA"}));
+            },
+            false));
+        seams->next_dialog([&](QDialog& d) {
+            set_text(d, 1098, "NUMBER");
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        seams->next_dialog([&](QDialog& d) {
+            [&] {
+                set_text(d, 1059, "EXTRA");
+                toggle(&d, 1034);
+                set_text(d, 1058, "4");
+                set_text(d, 1040, "'ABCD'");
+            }();
+            click(&d, ui::kOkId);
+            return d.result();
+        });
+        press_edit();
+        QCOMPARE(seams->pending_dialogs(), 0);
+        // Loaded, then given back without save.
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 24}));
+        QCOMPARE(host->requests().entries().back().body.substr(4), std::string("0"));
+        QVERIFY(!payroll->config.modified);
+        QVERIFY(!table("STAFF").changed);
+        QVERIFY(table("STAFF").fields.empty());
+        QCOMPARE(lines().first(), QStringLiteral("STAFF"));
+        QCOMPARE(host_fields(payroll->config, 1),
+                 (QStringList{"E-NO", "FULL-NAME (hidden)", "E-SALARY (hidden)", "E-HIRED", "BONUS"}));
+        // Opened again, the window shows the stored fields.
+        select("STAFF");
+        QStringList again;
+        seams->next_dialog(table_edit([&](QDialog& d) { again = entries(ui::find_control<QListWidget>(&d, 1003)); },
+                                      false));
+        press_edit();
+        QCOMPARE(seams->pending_dialogs(), 0);
+        QCOMPARE(again, (QStringList{"E-NO", "FULL-NAME", "E-SALARY", "E-HIRED", "BONUS"}));
+    }
+
+    // Alt+E belongs to the menu bar's Edit menu and to the view's Edit button: in the view it presses the button,
+    // elsewhere it opens the menu.
+    void altEEditsInTheViewAndOpensTheEditMenuElsewhere() {
+        select("STAFF");
+        reset_log();
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        view->list()->setFocus();
+        QVERIFY(view->list()->hasFocus());
+        seams->next_dialog(table_edit([](QDialog&) {}, false));
+        QTest::keyClick(view->list(), Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(seams->dialogs_run, (QStringList{"dlg_1021"}));
+        QVERIFY(QApplication::activePopupWidget() == nullptr);
+
+        // The window Table Edit left gets the focus back, in the tree.
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        ui::CAdminView* tree = window->tree_view();
+        tree->setFocus();
+        QTRY_VERIFY2(tree->hasFocus(), qPrintable(QApplication::focusWidget() != nullptr
+                                                      ? QApplication::focusWidget()->objectName()
+                                                      : QStringLiteral("no focus")));
+        QTest::keyClick(tree, Qt::Key_E, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu != nullptr);
+        QCOMPARE(menu->title(), QStringLiteral("&Edit"));
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTest::keyClick(frame->menuBar(), Qt::Key_Escape);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        QCOMPARE(seams->dialogs_run, (QStringList{"dlg_1021"}));
+
+        // With nothing selected Edit is off, and the key opens the menu from the view too.
+        view->list()->clearSelection();
+        view->list()->setFocus();
+        QTest::keyClick(view->list(), Qt::Key_E, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+        QCOMPARE(qobject_cast<QMenu*>(QApplication::activePopupWidget())->title(), QStringLiteral("&Edit"));
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTest::keyClick(frame->menuBar(), Qt::Key_Escape);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        QCOMPARE(seams->dialogs_run, (QStringList{"dlg_1021"}));
+    }
+
     // Edit on a join leads to the join editor: the join is never loaded as a plain table.
     void aJoinIsLeftToTheJoinEditor() {
         CServerNode* sales = window->doc().root().find_by_name("(PROD)SALES ON DBPACK");
@@ -530,6 +788,58 @@ class TableEditTest : public QObject {
         // The join's header comes with the join request; its members load as tables of their own.
         const std::vector<int> sent = codes();
         QVERIFY(std::count(sent.begin(), sent.end(), 55) >= 1);
+    }
+
+    // Return Groups shows or hides the GROUP fields at once; only OK keeps the change and sends it.
+    void returnGroupsShowsTheGroupFieldsAtOnce() {
+        CServerNode* sales = window->doc().root().find_by_name("(PROD)SALES ON DBPACK");
+        QVERIFY(sales != nullptr);
+        QCOMPARE(window->doc().selected(), sales);
+        const QStringList without{"CUST-ID",     "NAME",        "CUST-STREET", "CUST-CITY", "OPENED",
+                                  "CUST-CREDIT", "CUST-ACTIVE", "CUST-FLAGS",  "CITY_CODE", "CREDIT_K"};
+        QStringList with = without;
+        with.insert(2, "CUST-ADDRESS");
+        const auto customer = [sales]() -> model::CConfigTable& {
+            for (auto& t : sales->config.tables)
+                if (t->name == "CUSTOMER") return *t;
+            qFatal("no CUSTOMER");
+        };
+        select("CUSTOMER");
+        reset_log();
+        QList<QStringList> seen;
+        seams->next_dialog(table_edit(
+            [&](QDialog& d) {
+                auto* list = ui::find_control<QListWidget>(&d, 1003);
+                seen << entries(list);
+                toggle(&d, 1033);
+                seen << entries(list);
+            },
+            false));
+        press_edit();
+        QCOMPARE(seen, (QList<QStringList>{without, with}));
+        QVERIFY(!customer().return_groups);
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 24}));
+
+        seen.clear();
+        select("CUSTOMER");
+        reset_log();
+        seams->next_dialog(table_edit(
+            [&](QDialog& d) {
+                auto* list = ui::find_control<QListWidget>(&d, 1003);
+                toggle(&d, 1033);
+                // A selected field stays selected; the group field comes and goes around it.
+                select_field(d, "CUST-STREET");
+                toggle(&d, 1033);
+                toggle(&d, 1033);
+                seen << entries(list);
+                QCOMPARE(list->selectedItems().size(), 1);
+                QCOMPARE(list->selectedItems().front()->text(), QStringLiteral("CUST-STREET"));
+            },
+            true));
+        press_edit();
+        QCOMPARE(seen, (QList<QStringList>{with}));
+        QCOMPARE(codes(), (std::vector<int>{23, 25, 54, 34, 24}));
+        QVERIFY(customer().return_groups);
     }
 };
 
