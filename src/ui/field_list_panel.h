@@ -38,7 +38,6 @@ class CFieldListPanel : public QWidget {
     void fields_changed();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
