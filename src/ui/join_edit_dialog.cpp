@@ -163,7 +163,7 @@ CEditJoinDlg::CEditJoinDlg(workspace::CJoinEditModel& model, const QString& titl
     tree_->setIconSize(QSize(16, 16));
     tree_->on_move = [this](std::size_t from, std::size_t to) { move(from, to); };
     auto* tree_label = new QLabel(QStringLiteral("Join &Tables:"), this);
-    tree_label->setBuddy(tree_);
+    set_buddy(tree_label, tree_);
 
     message_ = new QLabel(this);
     set_control_role(message_, QStringLiteral("EditJoin"), QStringLiteral("Message"));
