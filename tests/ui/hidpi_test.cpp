@@ -89,7 +89,8 @@ class HiDpiTest : public QObject {
             t->table_number = static_cast<std::int32_t>(file.tables.size() + 1);
             t->fields_loaded = true;
             const std::pair<std::int32_t, std::int32_t> kinds[] = {
-                {model::FieldKind::host, model::DateKind::standard}, {model::FieldKind::host, model::DateKind::date},
+                {model::FieldKind::host, model::DateKind::standard},
+                {model::FieldKind::host, model::DateKind::date},
                 {model::FieldKind::user_defined, model::DateKind::standard},
                 {model::FieldKind::calculated, model::DateKind::currency}};
             for (const auto& [kind, date] : kinds) {
@@ -142,8 +143,8 @@ class HiDpiTest : public QObject {
         // mode buttons.
         auto* list = fields->findChild<QListWidget*>(QStringLiteral("ctl_1003"));
         for (int i = 0; i < list->count(); ++i)
-            out.push_back({QStringLiteral("field list ") + list->item(i)->text(), list->item(i)->icon(),
-                           list->iconSize()});
+            out.push_back(
+                {QStringLiteral("field list ") + list->item(i)->text(), list->item(i)->icon(), list->iconSize()});
         QTreeWidget* tree = join_dialog->tree();
         QTreeWidgetItem* root = tree->topLevelItem(0);
         out.push_back({"join tree root", root->icon(0), tree->iconSize()});

@@ -1,6 +1,7 @@
 // The program without a mouse: the menus by their mnemonics, the popups of the tree, the list, the field list and
-// the join tree by the Menu key and Shift+F10, and every dialog by Tab, Shift+Tab, Enter and Escape, with unique mnemonics and labelled controls.
-// The dialog checks walk one list of ways to open a dialog, so a new dialog needs one more row there.
+// the join tree by the Menu key and Shift+F10, and every dialog by Tab, Shift+Tab, Enter and Escape, with unique
+// mnemonics and labelled controls. The dialog checks walk one list of ways to open a dialog, so a new dialog needs one
+// more row there.
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -210,8 +211,8 @@ class KeyboardTest : public QObject {
         auto j = std::make_unique<JoinUnderEdit>();
         j->join.join_table = true;
         j->join.name.assign("NEWJOIN");
-        j->model = std::make_unique<workspace::CJoinEditModel>(
-            sales, j->join, [this](model::CConfigTable& t) { return load(t); });
+        j->model = std::make_unique<workspace::CJoinEditModel>(sales, j->join,
+                                                               [this](model::CConfigTable& t) { return load(t); });
         j->model->open();
         j->model->add_table(*customer);
         j->model->add_table(*orders);
@@ -301,9 +302,8 @@ class KeyboardTest : public QObject {
         out.push_back(
             {"TableSelection", direct([this] { return make_unique<ui::CTableSelectionDlg>(*doc, sales.tables); })});
         out.push_back({"CobolTable", direct([this] { return make_unique<ui::CCobolTableDlg>(*doc, sales); })});
-        out.push_back({"CreateTable", direct([] {
-                           return make_unique<ui::CCreateTableDlg>(workspace::TableType::normal);
-                       })});
+        out.push_back(
+            {"CreateTable", direct([] { return make_unique<ui::CCreateTableDlg>(workspace::TableType::normal); })});
         out.push_back({"TableEdit", direct([this] {
                            // The model outlives every dialog made from it.
                            static std::unique_ptr<workspace::CTableEditModel> edit;
@@ -329,12 +329,10 @@ class KeyboardTest : public QObject {
         out.push_back(
             {"UserDefinedField", direct([this] { return make_unique<ui::CUserDefinedFieldDlg>(*customer, nullptr); })});
         out.push_back({"UserDefinedFieldOffset", direct([this] {
-                           return make_unique<ui::CUserDefinedFieldDlg>(*customer,
-                                                                        field_named(*customer, "CITY_CODE"));
+                           return make_unique<ui::CUserDefinedFieldDlg>(*customer, field_named(*customer, "CITY_CODE"));
                        })});
         out.push_back({"UserDefinedFieldCalculated", direct([this] {
-                           return make_unique<ui::CUserDefinedFieldDlg>(*customer,
-                                                                        field_named(*customer, "CREDIT_K"));
+                           return make_unique<ui::CUserDefinedFieldDlg>(*customer, field_named(*customer, "CREDIT_K"));
                        })});
         out.push_back({"GetFiles", through_seams([this] {
                            seams->file_answers.push_back(QString::fromStdString(archive_path));

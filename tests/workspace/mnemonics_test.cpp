@@ -30,8 +30,12 @@ std::string describe(const std::vector<ws::MnemonicClash>& clashes) {
 
 // The popups built from data (the field popup, Edit Join's) as the menu model the check reads; the texts stay
 // owned by `items`.
-bool is_line(const ws::FieldMenuItem& item) { return item.separator(); }
-bool is_line(const ws::JoinMenuItem& item) { return item.kind == ws::JoinMenuItem::Kind::separator; }
+bool is_line(const ws::FieldMenuItem& item) {
+    return item.separator();
+}
+bool is_line(const ws::JoinMenuItem& item) {
+    return item.kind == ws::JoinMenuItem::Kind::separator;
+}
 
 template <class Item>
 std::vector<ws::MenuItem> as_menu(const std::vector<Item>& items) {
