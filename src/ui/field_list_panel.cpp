@@ -5,9 +5,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <set>
 
 #include "model/config_file.h"
@@ -279,16 +277,6 @@ void CFieldListPanel::hide_or_delete() {
 void CFieldListPanel::changed() {
     refresh();
     emit fields_changed();
-}
-
-void CFieldListPanel::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    QWindow* handle = window()->windowHandle();
-    if (handle == nullptr || handle == watched_window_) return;
-    if (watched_window_) disconnect(watched_window_, nullptr, this, nullptr);
-    watched_window_ = handle;
-    connect(handle, &QWindow::screenChanged, this, &CFieldListPanel::refresh);
-    refresh();
 }
 
 void CFieldListPanel::changeEvent(QEvent* event) {
