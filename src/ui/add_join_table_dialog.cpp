@@ -19,7 +19,7 @@ CAddJoinTableDlg::CAddJoinTableDlg(const std::vector<std::string>& tables, QWidg
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     for (const std::string& name : tables) list_->addItem(from_host(name));
     auto* label = new QLabel(QStringLiteral("&Table"), this);
-    label->setBuddy(list_);
+    set_buddy(label, list_);
 
     auto* buttons = ok_cancel_buttons(this);
     ok_ = buttons->button(QDialogButtonBox::Ok);

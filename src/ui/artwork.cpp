@@ -177,12 +177,21 @@ void draw_field(QPainter& p, FieldOrigin origin, bool formatted) {
             for (qreal y = 4.5; y < 13; y += 3) p.drawLine(QPointF(4.5, y), QPointF(11.5, y));
             break;
         }
-        case FieldOrigin::offset: {  // a piece cut out of a record at an offset
-            p.setBrush(Qt::white);
-            p.drawRect(QRectF(1.5, 4.5, 13, 7));
-            p.setBrush(QColor(90, 170, 110));
-            p.drawRect(QRectF(6.5, 4.5, 5, 7));
-            p.drawLine(QPointF(6.5, 1.5), QPointF(6.5, 14.5));
+        case FieldOrigin::offset: {  // a bar of the record with a bracket picking out a piece of it
+            p.setPen(QPen(QColor(90, 90, 90), 1));
+            p.setBrush(QColor(235, 235, 235));
+            p.drawRect(QRectF(0.5, 6.5, 14, 5));
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(60, 150, 70));
+            p.drawRect(QRectF(5, 7, 5, 4));
+            QPainterPath bracket;
+            bracket.moveTo(4.5, 4.5);
+            bracket.lineTo(4.5, 2.5);
+            bracket.lineTo(10.5, 2.5);
+            bracket.lineTo(10.5, 4.5);
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(QColor(30, 110, 40), 1.2));
+            p.drawPath(bracket);
             break;
         }
         case FieldOrigin::calculated: {  // a sum sign: worked out from other fields
@@ -199,14 +208,17 @@ void draw_field(QPainter& p, FieldOrigin origin, bool formatted) {
         }
     }
     if (!formatted) return;
-    // The formatted mark: a picture string "9.9" on a tag, in the right half.
-    p.setPen(QPen(QColor(48, 48, 48), 1));
-    p.setBrush(QColor(255, 244, 190));
-    p.drawRoundedRect(QRectF(17.5, 3.5, 13, 9), 2, 2);
-    p.setPen(QPen(QColor(48, 48, 48), 1.3));
-    p.drawLine(QPointF(20, 6), QPointF(20, 10));
-    p.drawPoint(QPointF(24, 10));
-    p.drawLine(QPointF(27.5, 6), QPointF(27.5, 10));
+    // The formatted mark, in the right half: a calendar leaf with a red top and a clock's hands.
+    p.translate(17, 0);
+    p.setPen(QPen(QColor(80, 80, 80), 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(1.5, 2.5, 12, 11));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(200, 40, 40));
+    p.drawRect(QRectF(2, 3, 11, 3));
+    p.setPen(QPen(QColor(60, 60, 60), 1.2));
+    p.drawLine(QPointF(7.5, 9.5), QPointF(7.5, 7.5));
+    p.drawLine(QPointF(7.5, 9.5), QPointF(10, 11));
 }
 
 }  // namespace

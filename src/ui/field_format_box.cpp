@@ -8,6 +8,7 @@
 #include "model/date_formats.h"
 #include "ui/host_text.h"
 #include "ui/object_names.h"
+#include "ui/radio_tab_stop.h"
 
 namespace kestra::ui {
 
@@ -31,6 +32,7 @@ CFieldFormatBox::CFieldFormatBox(const std::array<int, 6>& ids, workspace::Field
     connect(kinds_, &QButtonGroup::idClicked, this, &CFieldFormatBox::kind_chosen);
     connect(list_, &QComboBox::activated, this, &CFieldFormatBox::row_chosen);
     refresh();
+    tab_stop_on_checked(kinds_);
 }
 
 void CFieldFormatBox::refresh() {

@@ -1,22 +1,20 @@
 #include "ui/field_list_panel.h"
 
-#include <QContextMenuEvent>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <set>
 
 #include "model/config_file.h"
 #include "model/config_table.h"
 #include "model/date_formats.h"
+#include "ui/artwork.h"
 #include "ui/field_edit_dialog.h"
-#include "ui/field_glyphs.h"
 #include "ui/host_text.h"
+#include "ui/keyboard_popup.h"
 #include "ui/object_names.h"
 #include "ui/ui_seams.h"
 #include "ui/user_defined_field_dialog.h"
@@ -55,6 +53,18 @@ QString describe(const model::CConfigField& field) {
     return parts.join(QStringLiteral(", "));
 }
 
+// A kind the host sent that the program does not know is drawn as a host field, as it is described.
+FieldOrigin origin_of(const model::CConfigField& field) {
+    switch (field.field_kind) {
+        case model::FieldKind::user_defined:
+            return FieldOrigin::offset;
+        case model::FieldKind::calculated:
+            return FieldOrigin::calculated;
+        default:
+            return FieldOrigin::host;
+    }
+}
+
 }  // namespace
 
 CFieldListPanel::CFieldListPanel(QWidget* parent) : QWidget(parent) {
@@ -65,7 +75,10 @@ CFieldListPanel::CFieldListPanel(QWidget* parent) : QWidget(parent) {
     list_->setIconSize(QSize(32, 16));
     list_->setUniformItemSizes(true);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
-    list_->installEventFilter(this);
+    // The Menu key and Shift+F10 open the popup on the current field, not wherever the middle of the list falls.
+    install_keyboard_popup(list_, [this] {
+        if (list_->currentItem() != nullptr) show_popup(below_current_item(list_));
+    });
 
     new_ = new QPushButton(QStringLiteral("&New"), this);
     set_control_id(new_, kNewId);
@@ -115,14 +128,12 @@ void CFieldListPanel::refresh() {
         const QSignalBlocker block(list_);
         list_->clear();
         if (table_ != nullptr) {
-            const qreal ratio = list_->devicePixelRatioF();
             const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
             for (const auto& field : table_->fields) {
                 // Return Groups off leaves the GROUP fields out, as the table is then returned.
                 if (!table_->lists_field(*field)) continue;
                 auto* item = new QListWidgetItem(from_host(field->name.view()), list_);
-                item->setIcon(
-                    QIcon(field_glyph(field->field_kind, field->date_kind != model::DateKind::standard, ratio)));
+                item->setIcon(field_icon(origin_of(*field), field->date_kind != model::DateKind::standard));
                 if (show_update_allowed_ && field->update_allowed)
                     item->setForeground(QColor(Qt::red));
                 else if (!field->visible)
@@ -268,26 +279,6 @@ void CFieldListPanel::hide_or_delete() {
 void CFieldListPanel::changed() {
     refresh();
     emit fields_changed();
-}
-
-void CFieldListPanel::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    QWindow* handle = window()->windowHandle();
-    if (handle == nullptr || handle == watched_window_) return;
-    if (watched_window_) disconnect(watched_window_, nullptr, this, nullptr);
-    watched_window_ = handle;
-    connect(handle, &QWindow::screenChanged, this, &CFieldListPanel::refresh);
-    refresh();
-}
-
-bool CFieldListPanel::eventFilter(QObject* watched, QEvent* event) {
-    // The menu key opens the popup on the current field rather than wherever the middle of the list falls.
-    if (watched == list_ && event->type() == QEvent::ContextMenu &&
-        static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse) {
-        if (QListWidgetItem* current = list_->currentItem()) show_popup(list_->visualItemRect(current).center());
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void CFieldListPanel::changeEvent(QEvent* event) {

@@ -1,5 +1,4 @@
 #pragma once
-#include <QPointer>
 #include <QWidget>
 
 #include "workspace/field_popup_model.h"
@@ -7,7 +6,6 @@
 class QListWidget;
 class QMenu;
 class QPushButton;
-class QWindow;
 
 namespace kestra::model {
 class CConfigTable;
@@ -38,9 +36,7 @@ class CFieldListPanel : public QWidget {
     void fields_changed();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
   private:
     void new_field();
@@ -58,7 +54,5 @@ class CFieldListPanel : public QWidget {
     QPushButton* new_;
     QPushButton* edit_;
     QPushButton* hide_;
-    // The window whose moves to another screen redraw the glyphs at that screen's pixel ratio.
-    QPointer<QWindow> watched_window_;
 };
 }  // namespace kestra::ui

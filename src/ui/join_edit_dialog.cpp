@@ -11,8 +11,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -20,8 +18,10 @@
 #include "app/ui_hooks.h"
 #include "model/text_limits.h"
 #include "ui/add_join_table_dialog.h"
+#include "ui/artwork.h"
 #include "ui/expression_edit_dialog.h"
 #include "ui/host_text.h"
+#include "ui/keyboard_popup.h"
 #include "ui/object_names.h"
 #include "ui/ui_seams.h"
 
@@ -34,44 +34,6 @@ constexpr int kTreeId = 1084;
 constexpr int kAddTableId = 1085;
 constexpr int kMoveUpId = 1188;
 constexpr int kMoveDownId = 1189;
-
-enum class Glyph { member, join_field, root };
-
-// The tree's three 16x16 glyphs, drawn at the screen's pixel ratio so they stay sharp.
-QIcon glyph(Glyph which, qreal ratio) {
-    const int side = qRound(16 * ratio);
-    QPixmap pm(side, side);
-    pm.setDevicePixelRatio(ratio);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor ink(64, 64, 64);
-    p.setPen(QPen(ink, 1));
-    switch (which) {
-        case Glyph::member:  // a small grid: one table
-            p.setBrush(Qt::white);
-            p.drawRect(QRectF(1.5, 2.5, 13, 11));
-            p.fillRect(QRectF(2, 3, 12, 3), QColor(70, 110, 180));
-            p.drawLine(QPointF(1.5, 6.5), QPointF(14.5, 6.5));
-            p.drawLine(QPointF(6.5, 6.5), QPointF(6.5, 13.5));
-            break;
-        case Glyph::join_field: {  // a key
-            p.setBrush(QColor(220, 180, 60));
-            p.drawEllipse(QRectF(1.5, 4.5, 6, 6));
-            p.drawLine(QPointF(7.5, 7.5), QPointF(14.5, 7.5));
-            p.drawLine(QPointF(12.5, 7.5), QPointF(12.5, 10.5));
-            p.drawLine(QPointF(10.5, 7.5), QPointF(10.5, 9.5));
-            break;
-        }
-        case Glyph::root:  // two tables overlapping
-            p.setBrush(Qt::white);
-            p.drawRect(QRectF(1.5, 1.5, 9, 8));
-            p.setBrush(QColor(200, 220, 250));
-            p.drawRect(QRectF(5.5, 6.5, 9, 8));
-            break;
-    }
-    return QIcon(pm);
-}
 
 void fill_menu(QMenu* menu, const std::vector<workspace::JoinMenuItem>& items, const std::function<void(int)>& run) {
     for (const workspace::JoinMenuItem& item : items) {
@@ -198,14 +160,10 @@ CEditJoinDlg::CEditJoinDlg(workspace::CJoinEditModel& model, const QString& titl
     tree_ = new CJoinTree(this);
     set_control_role(tree_, QStringLiteral("EditJoin"), QStringLiteral("Tree"));
     tree_->setProperty(kControlIdProperty, kTreeId);
-    const qreal ratio = devicePixelRatioF();
     tree_->setIconSize(QSize(16, 16));
-    tree_->setProperty("memberIcon", glyph(Glyph::member, ratio));
-    tree_->setProperty("joinFieldIcon", glyph(Glyph::join_field, ratio));
-    tree_->setProperty("rootIcon", glyph(Glyph::root, ratio));
     tree_->on_move = [this](std::size_t from, std::size_t to) { move(from, to); };
     auto* tree_label = new QLabel(QStringLiteral("Join &Tables:"), this);
-    tree_label->setBuddy(tree_);
+    set_buddy(tree_label, tree_);
 
     message_ = new QLabel(this);
     set_control_role(message_, QStringLiteral("EditJoin"), QStringLiteral("Message"));
@@ -250,6 +208,13 @@ CEditJoinDlg::CEditJoinDlg(workspace::CJoinEditModel& model, const QString& titl
         if (item == nullptr) return;
         if (QMenu* menu = open_popup(item)) menu->popup(tree_->viewport()->mapToGlobal(pos));
     });
+    // From the keyboard the popup is the current item's, just below it.
+    install_keyboard_popup(tree_, [this] {
+        QTreeWidgetItem* item = tree_->currentItem();
+        if (item == nullptr) return;
+        const QPoint below = below_current_item(tree_);
+        if (QMenu* menu = open_popup(item)) menu->popup(tree_->viewport()->mapToGlobal(below));
+    });
 
     refill();
     resize(520, 380);
@@ -277,21 +242,21 @@ int CEditJoinDlg::current_member() const {
 void CEditJoinDlg::refill(int member, int join_field) {
     tree_->clear();
     auto* root = new QTreeWidgetItem(tree_, QStringList(QString::fromLatin1(workspace::kJoinRootText)));
-    root->setIcon(0, tree_->property("rootIcon").value<QIcon>());
+    root->setIcon(0, join_root_icon());
     root->setData(0, CJoinTree::kMemberRole, -1);
     root->setData(0, CJoinTree::kJoinFieldRole, -1);
     root->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled);
     QTreeWidgetItem* select = nullptr;
     for (std::size_t k = 0; k < model_.member_count(); ++k) {
         auto* item = new QTreeWidgetItem(root, QStringList(from_host(model_.member_text(k))));
-        item->setIcon(0, tree_->property("memberIcon").value<QIcon>());
+        item->setIcon(0, join_member_icon());
         item->setData(0, CJoinTree::kMemberRole, static_cast<int>(k));
         item->setData(0, CJoinTree::kJoinFieldRole, -1);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
         if (static_cast<int>(k) == member && join_field < 0) select = item;
         for (std::size_t i = 0; i < model_.join_field_count(k); ++i) {
             auto* field = new QTreeWidgetItem(item, QStringList(from_host(model_.join_field_text(k, i))));
-            field->setIcon(0, tree_->property("joinFieldIcon").value<QIcon>());
+            field->setIcon(0, join_field_icon());
             field->setData(0, CJoinTree::kMemberRole, static_cast<int>(k));
             field->setData(0, CJoinTree::kJoinFieldRole, static_cast<int>(i));
             field->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled);

@@ -21,6 +21,7 @@
 #include "ui/field_format_box.h"
 #include "ui/host_text.h"
 #include "ui/object_names.h"
+#include "ui/radio_tab_stop.h"
 #include "ui/ui_seams.h"
 
 namespace kestra::ui {
@@ -132,6 +133,7 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
         calc_row->addWidget(button);
     }
     calc_types_->button(static_cast<int>(form_.calc_type))->setChecked(true);
+    tab_stop_on_checked(calc_types_);
     auto* type_layout = new QVBoxLayout(type_box);
     type_layout->addWidget(offset_type_);
     type_layout->addWidget(calc_type_row_);
@@ -165,6 +167,7 @@ CUserDefinedFieldDlg::CUserDefinedFieldDlg(model::CConfigTable& table, model::CC
         bits_->addButton(button, bit);
         bit_layout->addWidget(button);
     }
+    tab_stop_on_checked(bits_);
     bit_layout->addStretch(1);
     auto* size_layout = new QGridLayout(size_box);
     size_layout->addWidget(length_label_, 0, 0);

@@ -232,6 +232,36 @@ class FieldEditingTest : public QObject {
         QCOMPARE(configsvc::unload_table(doc->client(), doc->pending_unloads(), *customer, false, false), 0);
     }
 
+    void tabEntersTheFormatKindsAtTheKindTheFieldHas() {
+        // OPENED is a date: Tab from Update Allowed lands on Date, not on the group's first button, and after a
+        // click on another kind on that one.
+        select_only("OPENED");
+        bool ran = false;
+        seams->next_dialog([&](QDialog& d) {
+            [&] {
+                d.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&d));
+                auto* date = ui::find_control<QRadioButton>(&d, 1101);
+                QVERIFY(date->isChecked());
+                auto* update = ui::find_control<QCheckBox>(&d, 1103);
+                update->setFocus();
+                QTest::keyClick(update, Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), date);
+                auto* currency = ui::find_control<QRadioButton>(&d, 1100);
+                QTest::mouseClick(currency, Qt::LeftButton);
+                QVERIFY(currency->isChecked());
+                update->setFocus();
+                QTest::keyClick(update, Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), currency);
+                ran = true;
+            }();
+            return QDialog::Rejected;
+        });
+        QTest::mouseClick(button(1020), Qt::LeftButton);
+        QVERIFY(ran);
+        QCOMPARE(field("OPENED")->date_kind, model::DateKind::date);
+    }
+
     void fieldEditRefusesNamesWithBeepFocusAndSelection() {
         select_only("CUST-ID");
         bool ran = false;

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <memory>
 
 #include "qtest_support.h"
@@ -16,12 +17,15 @@
 #include "ui/admin_view.h"
 #include "ui/artwork.h"
 #include "ui/client_config_view.h"
+#include "ui/field_list_panel.h"
 #include "ui/host_text.h"
+#include "ui/join_edit_dialog.h"
 #include "ui/main_frame.h"
 #include "ui/object_names.h"
 #include "ui/toolbar_icons.h"
 #include "workspace/admin_doc.h"
 #include "workspace/command_ids.h"
+#include "workspace/join_edit_model.h"
 #include "workspace/tree_layout.h"
 
 using namespace kestra;
@@ -71,6 +75,52 @@ class HiDpiTest : public QObject {
     std::unique_ptr<testing::TestSeams> seams;
     std::unique_ptr<ui::CMainFrame> frame;
     ui::CAdminFrame* window = nullptr;
+    // A file of two tables and a join of them, for the field list and the Edit Join tree as they show their icons.
+    model::CConfigFile file;
+    model::CConfigTable join;
+    std::unique_ptr<workspace::CJoinEditModel> join_model;
+    std::unique_ptr<ui::CEditJoinDlg> join_dialog;
+    std::unique_ptr<ui::CFieldListPanel> fields;
+
+    void make_field_and_join_windows() {
+        for (const char* name : {"CUST", "ORD"}) {
+            auto t = std::make_unique<model::CConfigTable>();
+            t->name.assign(name);
+            t->table_number = static_cast<std::int32_t>(file.tables.size() + 1);
+            t->fields_loaded = true;
+            const std::pair<std::int32_t, std::int32_t> kinds[] = {
+                {model::FieldKind::host, model::DateKind::standard},
+                {model::FieldKind::host, model::DateKind::date},
+                {model::FieldKind::user_defined, model::DateKind::standard},
+                {model::FieldKind::calculated, model::DateKind::currency}};
+            for (const auto& [kind, date] : kinds) {
+                auto f = std::make_unique<model::CConfigField>();
+                f->name.assign(std::string(name) + "-" + std::to_string(t->fields.size() + 1));
+                f->tblfieldnum = static_cast<std::int32_t>(t->fields.size() + 1);
+                f->field_kind = kind;
+                f->date_kind = date;
+                f->data_type_code = 9;
+                t->fields.push_back(std::move(f));
+            }
+            auto set = std::make_unique<model::CTableSet>();
+            set->set_name.assign(std::string("BY-") + name);
+            set->keys.push_back({1, 0, 1});
+            t->sets.push_back(std::move(set));
+            file.tables.push_back(std::move(t));
+        }
+        fields = std::make_unique<ui::CFieldListPanel>();
+        fields->set_table(file.tables[0].get(), &file);
+        fields->show();
+        join.join_table = true;
+        join.name.assign("J");
+        join_model = std::make_unique<workspace::CJoinEditModel>(file, join, [](model::CConfigTable&) { return true; });
+        join_model->open();
+        join_model->add_table(*file.tables[0]);
+        join_model->add_table(*file.tables[1]);
+        join_model->member_command(1, workspace::join_cmd::kFirstSet);
+        join_dialog = std::make_unique<ui::CEditJoinDlg>(*join_model, QStringLiteral("Edit Join"));
+        join_dialog->show();
+    }
 
     std::vector<NamedIcon> all_icons() const {
         std::vector<NamedIcon> out;
@@ -89,7 +139,17 @@ class HiDpiTest : public QObject {
                 out.push_back(
                     {QStringLiteral("field %1%2").arg(static_cast<int>(origin)).arg(formatted ? " formatted" : ""),
                      ui::field_icon(origin, formatted), ui::kFieldIconSize});
-        // As the windows show them: the toolbar's actions and the mode buttons.
+        // As the windows show them: the field list's glyphs, the join tree's pictures, the toolbar's actions and the
+        // mode buttons.
+        auto* list = fields->findChild<QListWidget*>(QStringLiteral("ctl_1003"));
+        for (int i = 0; i < list->count(); ++i)
+            out.push_back(
+                {QStringLiteral("field list ") + list->item(i)->text(), list->item(i)->icon(), list->iconSize()});
+        QTreeWidget* tree = join_dialog->tree();
+        QTreeWidgetItem* root = tree->topLevelItem(0);
+        out.push_back({"join tree root", root->icon(0), tree->iconSize()});
+        out.push_back({"join tree member", root->child(1)->icon(0), tree->iconSize()});
+        out.push_back({"join tree field", root->child(1)->child(0)->icon(0), tree->iconSize()});
         for (QAction* a : frame->tool_bar()->actions())
             if (!a->isSeparator()) out.push_back({a->objectName(), a->icon(), frame->tool_bar()->iconSize()});
         for (int id : {1002, 1003, 1004, 1011}) {
@@ -115,9 +175,14 @@ class HiDpiTest : public QObject {
         QVERIFY(window != nullptr);
         window->showMaximized();
         QCOMPARE(window->devicePixelRatio(), kScale);
+        make_field_and_join_windows();
+        QVERIFY(QTest::qWaitForWindowExposed(join_dialog.get()));
     }
 
     void cleanupTestCase() {
+        join_dialog.reset();
+        fields.reset();
+        join_model.reset();
         frame.reset();
         seams.reset();
         hooks.reset();
@@ -126,8 +191,9 @@ class HiDpiTest : public QObject {
 
     void everyIconHasAPixmapOfTwiceItsLogicalSize() {
         const std::vector<NamedIcon> icons = all_icons();
-        // Four tree glyphs, two table kinds, three join pictures, six field glyphs, seven toolbar buttons, four modes.
-        QCOMPARE(icons.size(), std::size_t{26});
+        // Four tree glyphs, two table kinds, three join pictures, six field glyphs, four in the field list, three in
+        // the join tree, seven toolbar buttons, four modes.
+        QCOMPARE(icons.size(), std::size_t{33});
         for (const NamedIcon& n : icons) {
             QVERIFY2(n.logical.isValid() && !n.logical.isEmpty(), qPrintable(n.name));
             QString fault = pixmap_fault(n, kScale);

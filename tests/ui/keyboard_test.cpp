@@ -1,6 +1,7 @@
-// The program without a mouse: the menus by their mnemonics, the popups of the tree and the list by the Menu key
-// and Shift+F10, and every dialog by Tab, Shift+Tab, Enter and Escape, with unique mnemonics and labelled controls.
-// The dialog checks walk one list of ways to open a dialog, so a new dialog needs one more row there.
+// The program without a mouse: the menus by their mnemonics, the popups of the tree, the list, the field list and
+// the join tree by the Menu key and Shift+F10, and every dialog by Tab, Shift+Tab, Enter and Escape, with unique
+// mnemonics and labelled controls. The dialog checks walk one list of ways to open a dialog, so a new dialog needs one
+// more row there.
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -18,11 +19,13 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTextEdit>
+#include <QTreeWidget>
 #include <functional>
 #include <memory>
 
 #include "archive/archive_writer.h"
 #include "configsvc/config_file_requests.h"
+#include "configsvc/field_requests.h"
 #include "configsvc/table_requests.h"
 #include "expr/expression_parser.h"
 #include "hostlink/host_session.h"
@@ -31,6 +34,7 @@
 #include "report/print_options.h"
 #include "support/inprocess_host.h"
 #include "support/recording_ui_hooks.h"
+#include "ui/add_join_table_dialog.h"
 #include "ui/admin_frame.h"
 #include "ui/admin_view.h"
 #include "ui/application_dialog.h"
@@ -41,22 +45,33 @@
 #include "ui/command_actions.h"
 #include "ui/config_name_dialog.h"
 #include "ui/connect_dialog.h"
+#include "ui/create_table_dialog.h"
 #include "ui/expression_edit_dialog.h"
+#include "ui/field_edit_dialog.h"
+#include "ui/field_list_panel.h"
+#include "ui/join_edit_dialog.h"
 #include "ui/main_frame.h"
 #include "ui/object_names.h"
 #include "ui/options_dialogs.h"
 #include "ui/print_options_dialog.h"
+#include "ui/replace_dialog.h"
 #include "ui/settings_dialogs.h"
+#include "ui/table_edit_dialog.h"
+#include "ui/table_info_dialog.h"
 #include "ui/table_name_dialog.h"
 #include "ui/table_selection_dialog.h"
 #include "ui/tavlink_setup/tavlink_setup_dialog.h"
+#include "ui/user_defined_field_dialog.h"
 #include "ui/where_condition_dialog.h"
 #include "workspace/admin_doc.h"
 #include "workspace/application_form.h"
 #include "workspace/command_ids.h"
 #include "workspace/global_settings_form.h"
+#include "workspace/join_edit_model.h"
 #include "workspace/limits_form.h"
 #include "workspace/mnemonics.h"
+#include "workspace/table_create_controller.h"
+#include "workspace/table_edit_model.h"
 
 using namespace kestra;
 namespace cmd = workspace::cmd;
@@ -167,6 +182,44 @@ class KeyboardTest : public QObject {
     model::CConfigFile sales;
     std::string archive_path;
     std::string put_path;
+    model::CConfigTable* customer = nullptr;
+    model::CConfigTable* orders = nullptr;
+
+    model::CConfigTable* table_named(const std::string& name) {
+        for (const auto& t : sales.tables)
+            if (t->name.str() == name) return t.get();
+        return nullptr;
+    }
+    model::CConfigField* field_named(model::CConfigTable& table, const std::string& name) {
+        for (const auto& f : table.fields)
+            if (f->name.str() == name) return f.get();
+        return nullptr;
+    }
+    // Loads a table with its fields and sets, once.
+    bool load(model::CConfigTable& table) {
+        if (table.fields_loaded) return true;
+        return configsvc::load_table(doc->client(), static_cast<std::uint32_t>(sales.file_reference), table) == 0 &&
+               configsvc::get_field_list(doc->client(), table) == 0 && configsvc::load_sets(doc->client(), table) == 0;
+    }
+    // A join of CUSTOMER and ORDERS, ORDERS's key joined to nothing yet; the record and model live as long as the
+    // dialog made with them.
+    struct JoinUnderEdit {
+        model::CConfigTable join;
+        std::unique_ptr<workspace::CJoinEditModel> model;
+    };
+    std::unique_ptr<JoinUnderEdit> two_member_join() {
+        auto j = std::make_unique<JoinUnderEdit>();
+        j->join.join_table = true;
+        j->join.name.assign("NEWJOIN");
+        j->model = std::make_unique<workspace::CJoinEditModel>(sales, j->join,
+                                                               [this](model::CConfigTable& t) { return load(t); });
+        j->model->open();
+        j->model->add_table(*customer);
+        j->model->add_table(*orders);
+        // ORDERS on its first set, whose key becomes a join field.
+        j->model->member_command(1, workspace::join_cmd::kFirstSet);
+        return j;
+    }
 
     struct DialogCase {
         QString name;
@@ -249,6 +302,38 @@ class KeyboardTest : public QObject {
         out.push_back(
             {"TableSelection", direct([this] { return make_unique<ui::CTableSelectionDlg>(*doc, sales.tables); })});
         out.push_back({"CobolTable", direct([this] { return make_unique<ui::CCobolTableDlg>(*doc, sales); })});
+        out.push_back(
+            {"CreateTable", direct([] { return make_unique<ui::CCreateTableDlg>(workspace::TableType::normal); })});
+        out.push_back({"TableEdit", direct([this] {
+                           // The model outlives every dialog made from it.
+                           static std::unique_ptr<workspace::CTableEditModel> edit;
+                           edit = make_unique<workspace::CTableEditModel>(sales, *customer);
+                           return make_unique<ui::CTableEditDlg>(*edit, sales);
+                       })});
+        out.push_back({"Replace", direct([] { return make_unique<ui::CReplaceDlg>(); })});
+        out.push_back({"TableInfo", direct([this] { return make_unique<ui::CTableInfoDlg>(*customer); })});
+        out.push_back({"EditJoin", direct([this] {
+                           static std::unique_ptr<JoinUnderEdit> join;
+                           join = two_member_join();
+                           return make_unique<ui::CEditJoinDlg>(*join->model, QStringLiteral("Edit Join"));
+                       })});
+        out.push_back({"AddJoinTable", direct([] {
+                           return make_unique<ui::CAddJoinTableDlg>(std::vector<std::string>{"CUSTOMER", "ORDERS"});
+                       })});
+        out.push_back({"FieldEdit", direct([this] {
+                           return make_unique<ui::CFieldEditDlg>(*customer, *field_named(*customer, "OPENED"));
+                       })});
+        out.push_back({"RenameField", direct([this] {
+                           return make_unique<ui::CRenameFieldDlg>(*customer, *field_named(*customer, "OPENED"));
+                       })});
+        out.push_back(
+            {"UserDefinedField", direct([this] { return make_unique<ui::CUserDefinedFieldDlg>(*customer, nullptr); })});
+        out.push_back({"UserDefinedFieldOffset", direct([this] {
+                           return make_unique<ui::CUserDefinedFieldDlg>(*customer, field_named(*customer, "CITY_CODE"));
+                       })});
+        out.push_back({"UserDefinedFieldCalculated", direct([this] {
+                           return make_unique<ui::CUserDefinedFieldDlg>(*customer, field_named(*customer, "CREDIT_K"));
+                       })});
         out.push_back({"GetFiles", through_seams([this] {
                            seams->file_answers.push_back(QString::fromStdString(archive_path));
                            ui::get_files_from_host(doc->session(), frame.get());
@@ -302,6 +387,12 @@ class KeyboardTest : public QObject {
         QCOMPARE(configsvc::open_config(doc->client(), 1, reference), 0);
         sales.file_reference = static_cast<std::int32_t>(reference);
         QCOMPARE(configsvc::get_table_list(doc->client(), doc->pending_unloads(), sales), 0);
+        customer = table_named("CUSTOMER");
+        orders = table_named("ORDERS");
+        QVERIFY(customer != nullptr && orders != nullptr);
+        QVERIFY(load(*customer) && load(*orders));
+        QVERIFY(field_named(*customer, "OPENED") != nullptr && field_named(*customer, "CITY_CODE") != nullptr &&
+                field_named(*customer, "CREDIT_K") != nullptr);
 
         frame = std::make_unique<ui::CMainFrame>(host->ini());
         frame->resize(760, 480);
@@ -326,6 +417,11 @@ class KeyboardTest : public QObject {
     void cleanup() {
         if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
         hooks->boxes.clear();
+        // A window of a test, closed, leaves nothing active: the next test starts in the main window.
+        if (QApplication::activeWindow() == nullptr) {
+            frame->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        }
     }
 
     // --- Menus ---
@@ -427,6 +523,97 @@ class KeyboardTest : public QObject {
         QVERIFY(popup != nullptr);
         QCOMPARE(popup->objectName(), QStringLiteral("menu_103_TablePopup"));
         popup->close();
+    }
+
+    void menuKeyAndShiftF10OpenTheFieldPopupOnTheCurrentField() {
+        ui::CFieldListPanel panel;
+        panel.set_table(customer, &sales);
+        panel.resize(320, 300);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        auto* list = panel.findChild<QListWidget*>(QStringLiteral("ctl_1003"));
+        QVERIFY(list != nullptr && list->count() >= 4);
+        list->setFocus();
+        for (const auto& [key, mods] :
+             {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+            // The current field, moved to by the keyboard without selecting it, is the one the popup is for.
+            list->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+            list->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+            QTest::keyClick(list, key, mods);
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(popup != nullptr);
+            QCOMPARE(popup->objectName(), QStringLiteral("menu_103_FieldPopup"));
+            QCOMPARE(list->selectedItems(), QList<QListWidgetItem*>{list->item(2)});
+            const QRect item = list->visualItemRect(list->item(2));
+            const QPoint below = list->viewport()->mapToGlobal(item.bottomLeft());
+            QVERIFY2(std::abs(popup->geometry().top() - below.y()) <= 2,
+                     qPrintable(QStringLiteral("popup at %1, field ends at %2").arg(popup->y()).arg(below.y())));
+            // Another Menu key while it is open does not stack a second one.
+            QContextMenuEvent again(QContextMenuEvent::Keyboard, QPoint(), list->mapToGlobal(QPoint()));
+            QApplication::sendEvent(list, &again);
+            int shown = 0;
+            for (QMenu* m : panel.findChildren<QMenu*>()) shown += m->isVisible() && m->parent() == &panel ? 1 : 0;
+            QCOMPARE(shown, 1);
+            popup->close();
+            QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        }
+        // F10 alone is not the popup.
+        QTest::keyClick(list, Qt::Key_F10);
+        QVERIFY(QApplication::activePopupWidget() == nullptr);
+    }
+
+    void menuKeyAndShiftF10OpenTheJoinTreePopupOfTheCurrentItem() {
+        // Opens the popup of `item` by each key and checks it is `menu`, just below the item.
+        const auto check_popups = [](QTreeWidget* tree, QTreeWidgetItem* item, int menu) {
+            for (const auto& [key, mods] :
+                 {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+                tree->setCurrentItem(item);
+                QTest::keyClick(tree, key, mods);
+                auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                QVERIFY2(popup != nullptr, qPrintable(item->text(0)));
+                QCOMPARE(popup->objectName(), QStringLiteral("menu_%1").arg(menu));
+                const QPoint below = tree->viewport()->mapToGlobal(tree->visualItemRect(item).bottomLeft());
+                QVERIFY2(std::abs(popup->geometry().top() - below.y()) <= 2,
+                         qPrintable(QStringLiteral("popup at %1, item ends at %2").arg(popup->y()).arg(below.y())));
+                popup->close();
+                QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+            }
+        };
+        {
+            std::unique_ptr<JoinUnderEdit> join = two_member_join();
+            ui::CEditJoinDlg dialog(*join->model, QStringLiteral("Edit Join"));
+            show_active(dialog);
+            QTreeWidget* tree = dialog.tree();
+            tree->setFocus();
+            QVERIFY(dialog.member_item(1) != nullptr);
+            QVERIFY2(dialog.join_field_item(1, 0) != nullptr, qPrintable(dialog.member_item(1)->text(0)));
+            check_popups(tree, dialog.member_item(0), workspace::join_cmd::kMemberMenu);
+            if (QTest::currentTestFailed()) return;
+            check_popups(tree, dialog.join_field_item(1, 0), workspace::join_cmd::kJoinFieldMenu);
+            if (QTest::currentTestFailed()) return;
+            // Every table of the file is a member: the root has no popup, and the keys open nothing there.
+            QVERIFY(join->model->root_menu().empty());
+            tree->setCurrentItem(tree->topLevelItem(0));
+            QTest::keyClick(tree, Qt::Key_Menu);
+            QVERIFY(QApplication::activePopupWidget() == nullptr);
+            // The popup keys are not the dialog's: it is still open.
+            QVERIFY(dialog.isVisible());
+            dialog.reject();
+        }
+        // With one member, the root offers Add Table.
+        JoinUnderEdit one;
+        one.join.join_table = true;
+        one.join.name.assign("ONE");
+        one.model = std::make_unique<workspace::CJoinEditModel>(sales, one.join,
+                                                                [this](model::CConfigTable& t) { return load(t); });
+        one.model->open();
+        one.model->add_table(*customer);
+        QVERIFY(!one.model->root_menu().empty());
+        ui::CEditJoinDlg dialog(*one.model, QStringLiteral("New Join"));
+        show_active(dialog);
+        dialog.tree()->setFocus();
+        check_popups(dialog.tree(), dialog.tree()->topLevelItem(0), workspace::join_cmd::kRootMenu);
+        dialog.reject();
     }
 
     void tabGoesRoundTheConfigurationViewInVisualOrder() {
