@@ -35,6 +35,10 @@ constexpr int kAddTableId = 1085;
 constexpr int kMoveUpId = 1188;
 constexpr int kMoveDownId = 1189;
 
+// These popups' captions carry no mnemonics, and table, set and field names from the host may hold "&": shown
+// literally, never as a key.
+QString menu_caption(const std::string& text) { return from_host(text).replace(QLatin1Char('&'), QStringLiteral("&&")); }
+
 void fill_menu(QMenu* menu, const std::vector<workspace::JoinMenuItem>& items, const std::function<void(int)>& run) {
     for (const workspace::JoinMenuItem& item : items) {
         switch (item.kind) {
@@ -42,13 +46,13 @@ void fill_menu(QMenu* menu, const std::vector<workspace::JoinMenuItem>& items, c
                 menu->addSeparator();
                 break;
             case workspace::JoinMenuItem::Kind::submenu: {
-                QMenu* sub = menu->addMenu(from_host(item.text));
+                QMenu* sub = menu->addMenu(menu_caption(item.text));
                 sub->setEnabled(item.enabled);
                 fill_menu(sub, item.items, run);
                 break;
             }
             case workspace::JoinMenuItem::Kind::command: {
-                QAction* action = menu->addAction(from_host(item.text));
+                QAction* action = menu->addAction(menu_caption(item.text));
                 set_command_id(action, item.id);
                 action->setCheckable(item.checkable);
                 action->setChecked(item.checked);

@@ -243,6 +243,25 @@ class JoinDialogsTest : public QObject {
         QVERIFY(hooks->boxes.empty());
     }
 
+    // A host name holding "&" shows in the popups as written, never as a mnemonic that swallows the character.
+    void hostNamesInThePopupsKeepTheirAmpersands() {
+        rename_host_field("CUSTOMER", "CUST-ID", "CUST&ID");
+        QStringList shown;
+        seams->next_dialog([&](QDialog& d) {
+            auto& dlg = edit_join_dialog(d);
+            QMenu* menu = dlg.open_popup(dlg.join_field_item(1, 0));
+            if (menu != nullptr) {
+                for (QAction* a : menu->findChildren<QAction*>()) shown << a->text();
+                menu->close();
+            }
+            return int(QDialog::Rejected);
+        });
+        ui::edit_join(*view, table_index("CUSTOMER_ORDERS"));
+        rename_host_field("CUSTOMER", "CUST&ID", "CUST-ID");
+        QVERIFY2(shown.contains(QStringLiteral("CUST&&ID")), qPrintable(shown.join(u',')));
+        hooks->boxes.clear();
+    }
+
     void aNewJoinIsAddedGivenItsMembersAndSelected() {
         reset_log();
         seams->next_dialog([&](QDialog& d) {
