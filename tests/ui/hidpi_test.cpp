@@ -167,13 +167,8 @@ class HiDpiTest : public QObject {
         hooks = std::make_unique<testing::RecordingUiHooks>();
         seams = std::make_unique<testing::TestSeams>();
         frame = std::make_unique<ui::CMainFrame>(host->ini());
-        frame->resize(760, 480);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        seams->next_dialog(testing::log_in_as_admin);
-        window = frame->new_connection();
+        window = testing::open_connection(*frame, *seams);
         QVERIFY(window != nullptr);
-        window->showMaximized();
         QCOMPARE(window->devicePixelRatio(), kScale);
         make_field_and_join_windows();
         QVERIFY(QTest::qWaitForWindowExposed(join_dialog.get()));

@@ -175,19 +175,11 @@ class JoinDialogsTest : public QObject {
         hooks = std::make_unique<testing::RecordingUiHooks>();
         seams = std::make_unique<testing::TestSeams>();
         frame = std::make_unique<ui::CMainFrame>(host->ini());
-        frame->resize(760, 480);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        seams->next_dialog(testing::log_in_as_admin);
-        window = frame->new_connection();
+        window = testing::open_connection(*frame, *seams);
         QVERIFY(window != nullptr);
-        window->showMaximized();
         view = window->config_view();
-        sales = window->doc().root().find_by_name("(PROD)SALES ON DBPACK");
+        sales = testing::click_node(*window, "(PROD)SALES ON DBPACK");
         QVERIFY(sales != nullptr);
-        ui::CAdminView* tree = window->tree_view();
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->node_rect(sales).center());
-        QCOMPARE(window->doc().selected(), sales);
         QVERIFY(table_index("CUSTOMER_ORDERS") >= 0);
     }
 

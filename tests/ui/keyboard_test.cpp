@@ -395,13 +395,8 @@ class KeyboardTest : public QObject {
                 field_named(*customer, "CREDIT_K") != nullptr);
 
         frame = std::make_unique<ui::CMainFrame>(host->ini());
-        frame->resize(760, 480);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        seams->next_dialog(testing::log_in_as_admin);
-        window = frame->new_connection();
+        window = testing::open_connection(*frame, *seams);
         QVERIFY(window != nullptr);
-        window->showMaximized();
         frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
     }

@@ -11,7 +11,12 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "model/server_node.h"
+#include "ui/admin_frame.h"
+#include "ui/admin_view.h"
+#include "ui/main_frame.h"
 #include "ui/object_names.h"
+#include "workspace/admin_doc.h"
 
 namespace kestra::testing {
 
@@ -75,6 +80,24 @@ int log_in_as_admin(QDialog& dialog) {
     providers->setCurrentIndex(providers->findText(QStringLiteral("Tavlink")));
     QTest::mouseClick(ok, Qt::LeftButton);
     return dialog.result();
+}
+
+ui::CAdminFrame* open_connection(ui::CMainFrame& frame, TestSeams& seams) {
+    frame.resize(760, 480);
+    frame.show();
+    if (!QTest::qWaitForWindowExposed(&frame)) return nullptr;
+    seams.next_dialog(log_in_as_admin);
+    ui::CAdminFrame* window = frame.new_connection();
+    if (window != nullptr) window->showMaximized();
+    return window;
+}
+
+model::CServerNode* click_node(ui::CAdminFrame& window, const char* name) {
+    model::CServerNode* node = window.doc().root().find_by_name(name);
+    if (node == nullptr) return nullptr;
+    ui::CAdminView* tree = window.tree_view();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->node_rect(node).center());
+    return window.doc().selected() == node ? node : nullptr;
 }
 
 QString compare_screenshot(QWidget* widget, const QString& name, double tolerance) {

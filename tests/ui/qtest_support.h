@@ -11,6 +11,14 @@
 
 #include "ui/ui_seams.h"
 
+namespace kestra::model {
+class CServerNode;
+}
+namespace kestra::ui {
+class CAdminFrame;
+class CMainFrame;
+}
+
 namespace kestra::testing {
 
 // Makes every run draw alike: no display scaling, the Fusion style, DejaVu Sans at 9 points, offscreen unless the
@@ -59,6 +67,13 @@ class TestSeams : public ui::UiSeams {
 // Answers the Connect dialog as the sample host's administrator over Tavlink and presses OK; the dialog's result
 // (-1 when it is not the Connect dialog).
 int log_in_as_admin(QDialog& dialog);
+
+// Shows `frame` at the size the window tests use and opens one connection window, logged in as the administrator
+// and maximized; nullptr when no window came.
+ui::CAdminFrame* open_connection(ui::CMainFrame& frame, TestSeams& seams);
+
+// Clicks the tree's node of that name in the connection window; the node once it is the selection, else nullptr.
+model::CServerNode* click_node(ui::CAdminFrame& window, const char* name);
 
 // Saves the widget as PNG under the build's screenshot folder and compares it loosely with the reference in
 // tests/data/screenshots (within a few pixels of its size, at most `tolerance` of the pixels differing by more than

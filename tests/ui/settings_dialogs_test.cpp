@@ -84,19 +84,11 @@ class SettingsDialogsTest : public QObject {
         seams = std::make_unique<testing::TestSeams>();
         ui::set_entry_dialogs(&ui::settings_entry_dialogs());
         frame = std::make_unique<ui::CMainFrame>(host->ini());
-        frame->resize(760, 480);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        seams->next_dialog(testing::log_in_as_admin);
-        window = frame->new_connection();
+        window = testing::open_connection(*frame, *seams);
         QVERIFY(window != nullptr);
-        window->showMaximized();
         view = window->config_view();
-        payroll = window->doc().root().find_by_name("(PAY)PAYROLL ON PAYPACK");
+        payroll = testing::click_node(*window, "(PAY)PAYROLL ON PAYPACK");
         QVERIFY(payroll != nullptr);
-        ui::CAdminView* tree = window->tree_view();
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->node_rect(payroll).center());
-        QCOMPARE(window->doc().selected(), payroll);
     }
 
     void cleanupTestCase() {

@@ -186,19 +186,11 @@ class TableEditTest : public QObject {
         seams = std::make_unique<testing::TestSeams>();
         ui::set_entry_dialogs(&ui::settings_entry_dialogs());
         frame = std::make_unique<ui::CMainFrame>(host->ini());
-        frame->resize(760, 480);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        seams->next_dialog(testing::log_in_as_admin);
-        window = frame->new_connection();
+        window = testing::open_connection(*frame, *seams);
         QVERIFY(window != nullptr);
-        window->showMaximized();
         view = window->config_view();
-        payroll = window->doc().root().find_by_name("(PAY)PAYROLL ON PAYPACK");
+        payroll = testing::click_node(*window, "(PAY)PAYROLL ON PAYPACK");
         QVERIFY(payroll != nullptr);
-        ui::CAdminView* tree = window->tree_view();
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->node_rect(payroll).center());
-        QCOMPARE(window->doc().selected(), payroll);
         QTest::mouseClick(ui::find_control<QToolButton>(view, 1002), Qt::LeftButton);
         QCOMPARE(lines(), (QStringList{"EMPLOYEE", "TIMECARD"}));
     }
@@ -771,11 +763,8 @@ class TableEditTest : public QObject {
 
     // Edit on a join leads to the join editor: the join is never loaded as a plain table.
     void aJoinIsLeftToTheJoinEditor() {
-        CServerNode* sales = window->doc().root().find_by_name("(PROD)SALES ON DBPACK");
-        QVERIFY(sales != nullptr);
-        ui::CAdminView* tree = window->tree_view();
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->node_rect(sales).center());
-        QCOMPARE(window->doc().selected(), sales);
+        CServerNode* sales = testing::click_node(*window, "(PROD)SALES ON DBPACK");
+ QVERIFY(sales != nullptr);
         select("CUSTOMER_ORDERS");
         reset_log();
         seams->next_dialog([](QDialog& d) {
