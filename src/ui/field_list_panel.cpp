@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -284,6 +285,14 @@ bool CFieldListPanel::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse) {
         if (QListWidgetItem* current = list_->currentItem()) show_popup(list_->visualItemRect(current).center());
         return true;
+    }
+    // Shift+F10 is the keyboard's other way to the popup; only the Menu key reaches widgets as a context menu event.
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            if (QListWidgetItem* current = list_->currentItem()) show_popup(list_->visualItemRect(current).center());
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

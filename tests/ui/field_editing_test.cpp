@@ -226,6 +226,13 @@ class FieldEditingTest : public QObject {
         QCOMPARE(panel->selection(), (workspace::FieldSelection{field("CUST-CITY")}));
         QVERIFY(action_with(by_key, 4779)->text() == QStringLiteral("Hide"));
         by_key->close();
+        // Shift+F10 too, which no platform turns into a context menu event.
+        list()->setCurrentItem(list()->item(row_of("CUST-STREET")), QItemSelectionModel::ClearAndSelect);
+        QTest::keyClick(list(), Qt::Key_F10, Qt::ShiftModifier);
+        QPointer<QMenu> by_shift = panel->findChild<QMenu*>(QStringLiteral("menu_103_FieldPopup"));
+        QVERIFY(by_shift != nullptr && by_shift != by_key);
+        QCOMPARE(panel->selection(), (workspace::FieldSelection{field("CUST-STREET")}));
+        by_shift->close();
 
         QCOMPARE(configsvc::unload_table(doc->client(), doc->pending_unloads(), *customer, false, false), 0);
     }
