@@ -67,6 +67,8 @@ CFieldListPanel::CFieldListPanel(QWidget* parent) : QWidget(parent) {
     list_->setUniformItemSizes(true);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->installEventFilter(this);
+    // A label's mnemonic gives the focus to the panel: the list is what takes the keys.
+    setFocusProxy(list_);
 
     new_ = new QPushButton(QStringLiteral("&New"), this);
     set_control_id(new_, kNewId);
