@@ -211,8 +211,18 @@ void CClientConfigView::on_new() {
         return;
     }
     if (!model_.showing_file()) return;
+    const std::vector<std::size_t> before = selected_rows();
     if (entry_dialogs != nullptr) entry_dialogs->new_entry(*this, model_.mode());
+    // A new join selects itself; the refill must not take that selection away again.
+    const std::vector<std::size_t> chosen = selected_rows();
     refill();
+    if (chosen != before) {
+        for (std::size_t row : chosen)
+            if (QListWidgetItem* item = list_->item(static_cast<int>(row))) item->setSelected(true);
+        if (!chosen.empty())
+            list_->setCurrentItem(list_->item(static_cast<int>(chosen.back())), QItemSelectionModel::NoUpdate);
+        update_buttons();
+    }
     emit changed();
 }
 
