@@ -143,7 +143,14 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
 
     connect(list_, &QListWidget::itemSelectionChanged, this, &CClientConfigView::update_buttons);
     // A double click or Enter on an entry edits it (the platform's way of opening an item).
-    connect(list_, &QListWidget::itemActivated, this, [this] { on_edit(); });
+    // Enter acts on the line with the focus frame, which need not be selected after Tab and Home.
+    connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        if (item != nullptr && !item->isSelected() && (item->flags() & Qt::ItemIsSelectable)) {
+            list_->clearSelection();
+            item->setSelected(true);
+        }
+        on_edit();
+    });
     connect(list_, &QListWidget::customContextMenuRequested, this, &CClientConfigView::table_popup);
     connect(new_, &QPushButton::clicked, this, &CClientConfigView::on_new);
     connect(delete_, &QPushButton::clicked, this, &CClientConfigView::on_delete);
