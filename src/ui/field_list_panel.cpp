@@ -67,7 +67,8 @@ CFieldListPanel::CFieldListPanel(QWidget* parent) : QWidget(parent) {
     list_->setUniformItemSizes(true);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->installEventFilter(this);
-    // A label's mnemonic gives the focus to the panel: the list is what takes the keys.
+    // A label's mnemonic gives the focus to the panel (only to one that accepts focus): the list takes the keys.
+    setFocusPolicy(list_->focusPolicy());
     setFocusProxy(list_);
 
     new_ = new QPushButton(QStringLiteral("&New"), this);

@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <memory>
 
 #include "configsvc/config_file_requests.h"
@@ -233,9 +235,24 @@ class FieldEditingTest : public QObject {
         QVERIFY(by_shift != nullptr && by_shift != by_key);
         QCOMPARE(panel->selection(), (workspace::FieldSelection{field("CUST-STREET")}));
         by_shift->close();
-        // The Fields label's mnemonic focuses the panel; the keys must land in the list.
-        panel->setFocus(Qt::ShortcutFocusReason);
-        QCOMPARE(panel->focusWidget(), static_cast<QWidget*>(list()));
+        // A label's mnemonic with the panel as its buddy puts the focus in the list, where the keys are used.
+        {
+            QDialog owner;
+            auto* name = new QLineEdit(&owner);
+            auto* label = new QLabel(QStringLiteral("&Fields:"), &owner);
+            auto* fields = new ui::CFieldListPanel(&owner);
+            label->setBuddy(fields);
+            auto* layout = new QVBoxLayout(&owner);
+            for (QWidget* w :
+                 {static_cast<QWidget*>(name), static_cast<QWidget*>(label), static_cast<QWidget*>(fields)})
+                layout->addWidget(w);
+            owner.show();
+            owner.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&owner));
+            name->setFocus();
+            QTest::keyClick(name, Qt::Key_F, Qt::AltModifier);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(fields->list()));
+        }
 
         QCOMPARE(configsvc::unload_table(doc->client(), doc->pending_unloads(), *customer, false, false), 0);
     }
