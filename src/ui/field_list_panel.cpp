@@ -198,9 +198,10 @@ void CFieldListPanel::fill_menu(QMenu* menu, const std::vector<workspace::FieldM
             set_command_id(action, item.id);
             action->setCheckable(item.checkable);
             action->setChecked(item.checked);
-            // Only a chosen entry acts: hovering over the formats and closing the menu changes nothing.
+            // Only a chosen entry acts: hovering over the formats and closing the menu changes nothing. The command
+            // runs once the menu has gone, so a dialog it opens is not stacked on a popup that deletes itself.
             const int id = item.id;
-            connect(action, &QAction::triggered, this, [this, id] { run_command(id); });
+            connect(action, &QAction::triggered, this, [this, id] { run_command(id); }, Qt::QueuedConnection);
         }
     }
 }

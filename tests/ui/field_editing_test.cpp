@@ -194,6 +194,7 @@ class FieldEditingTest : public QObject {
         QCOMPARE(date->text(), QString::fromLatin1(model::date_formats(model::DateKind::date)[5].data()));
         date->trigger();
         popup->close();
+        QCoreApplication::processEvents();  // the chosen command runs once the menu has gone
         CConfigField* street = field("CUST-STREET");
         QCOMPARE(street->date_kind, model::DateKind::date);
         QCOMPARE(street->date_format, 5);
@@ -332,6 +333,7 @@ class FieldEditingTest : public QObject {
         });
         action_with(popup, 4782)->trigger();
         if (popup) popup->close();
+        QCoreApplication::processEvents();
         QCOMPARE(answers, 1);
         QVERIFY(!field("NAME")->bModified);
         QVERIFY(!field("NAME")->name_changed);
