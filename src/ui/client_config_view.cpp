@@ -128,7 +128,14 @@ CClientConfigView::CClientConfigView(workspace::CTreeController& tree, QWidget* 
 
     connect(list_, &QListWidget::itemSelectionChanged, this, &CClientConfigView::update_buttons);
     // A double click or Enter on an entry edits it (the platform's way of opening an item).
-    connect(list_, &QListWidget::itemActivated, this, [this] { on_edit(); });
+    // Enter acts on the line with the focus frame, which need not be selected after Tab and Home.
+    connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        if (item != nullptr && !item->isSelected() && (item->flags() & Qt::ItemIsSelectable)) {
+            list_->clearSelection();
+            item->setSelected(true);
+        }
+        on_edit();
+    });
     connect(list_, &QListWidget::customContextMenuRequested, this, &CClientConfigView::table_popup);
     connect(new_, &QPushButton::clicked, this, &CClientConfigView::on_new);
     connect(delete_, &QPushButton::clicked, this, &CClientConfigView::on_delete);
@@ -203,8 +210,18 @@ void CClientConfigView::on_new() {
         return;
     }
     if (!model_.showing_file()) return;
+    const std::vector<std::size_t> before = selected_rows();
     if (entry_dialogs != nullptr) entry_dialogs->new_entry(*this, model_.mode());
+    // A new join selects itself; the refill must not take that selection away again.
+    const std::vector<std::size_t> chosen = selected_rows();
     refill();
+    if (chosen != before) {
+        for (std::size_t row : chosen)
+            if (QListWidgetItem* item = list_->item(static_cast<int>(row))) item->setSelected(true);
+        if (!chosen.empty())
+            list_->setCurrentItem(list_->item(static_cast<int>(chosen.back())), QItemSelectionModel::NoUpdate);
+        update_buttons();
+    }
     emit changed();
 }
 

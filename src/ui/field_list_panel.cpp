@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -79,6 +80,9 @@ CFieldListPanel::CFieldListPanel(QWidget* parent) : QWidget(parent) {
     install_keyboard_popup(list_, [this] {
         if (list_->currentItem() != nullptr) show_popup(below_current_item(list_));
     });
+    // A label's mnemonic gives the focus to the panel (only to one that accepts focus): the list takes the keys.
+    setFocusPolicy(list_->focusPolicy());
+    setFocusProxy(list_);
 
     new_ = new QPushButton(QStringLiteral("&New"), this);
     set_control_id(new_, kNewId);
@@ -207,9 +211,10 @@ void CFieldListPanel::fill_menu(QMenu* menu, const std::vector<workspace::FieldM
             set_command_id(action, item.id);
             action->setCheckable(item.checkable);
             action->setChecked(item.checked);
-            // Only a chosen entry acts: hovering over the formats and closing the menu changes nothing.
+            // Only a chosen entry acts: hovering over the formats and closing the menu changes nothing. The command
+            // runs once the menu has gone, so a dialog it opens is not stacked on a popup that deletes itself.
             const int id = item.id;
-            connect(action, &QAction::triggered, this, [this, id] { run_command(id); });
+            connect(action, &QAction::triggered, this, [this, id] { run_command(id); }, Qt::QueuedConnection);
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <memory>
 
 #include "configsvc/config_file_requests.h"
@@ -194,6 +196,7 @@ class FieldEditingTest : public QObject {
         QCOMPARE(date->text(), QString::fromLatin1(model::date_formats(model::DateKind::date)[5].data()));
         date->trigger();
         popup->close();
+        QCoreApplication::processEvents();  // the chosen command runs once the menu has gone
         CConfigField* street = field("CUST-STREET");
         QCOMPARE(street->date_kind, model::DateKind::date);
         QCOMPARE(street->date_format, 5);
@@ -228,6 +231,31 @@ class FieldEditingTest : public QObject {
         QCOMPARE(panel->selection(), (workspace::FieldSelection{field("CUST-CITY")}));
         QVERIFY(action_with(by_key, 4779)->text() == QStringLiteral("Hide"));
         by_key->close();
+        // Shift+F10 too, which no platform turns into a context menu event.
+        list()->setCurrentItem(list()->item(row_of("CUST-STREET")), QItemSelectionModel::ClearAndSelect);
+        QTest::keyClick(list(), Qt::Key_F10, Qt::ShiftModifier);
+        QPointer<QMenu> by_shift = panel->findChild<QMenu*>(QStringLiteral("menu_103_FieldPopup"));
+        QVERIFY(by_shift != nullptr && by_shift != by_key);
+        QCOMPARE(panel->selection(), (workspace::FieldSelection{field("CUST-STREET")}));
+        by_shift->close();
+        // A label's mnemonic with the panel as its buddy puts the focus in the list, where the keys are used.
+        {
+            QDialog owner;
+            auto* name = new QLineEdit(&owner);
+            auto* label = new QLabel(QStringLiteral("&Fields:"), &owner);
+            auto* fields = new ui::CFieldListPanel(&owner);
+            label->setBuddy(fields);
+            auto* layout = new QVBoxLayout(&owner);
+            for (QWidget* w :
+                 {static_cast<QWidget*>(name), static_cast<QWidget*>(label), static_cast<QWidget*>(fields)})
+                layout->addWidget(w);
+            owner.show();
+            owner.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&owner));
+            name->setFocus();
+            QTest::keyClick(name, Qt::Key_F, Qt::AltModifier);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(fields->list()));
+        }
 
         QCOMPARE(configsvc::unload_table(doc->client(), doc->pending_unloads(), *customer, false, false), 0);
     }
@@ -337,6 +365,7 @@ class FieldEditingTest : public QObject {
         });
         action_with(popup, 4782)->trigger();
         if (popup) popup->close();
+        QCoreApplication::processEvents();
         QCOMPARE(answers, 1);
         QVERIFY(!field("NAME")->bModified);
         QVERIFY(!field("NAME")->name_changed);

@@ -9,10 +9,12 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTreeWidget>
 #include <algorithm>
 #include <memory>
 
+#include "app/admin_app.h"
 #include "configsvc/field_requests.h"
 #include "configsvc/table_requests.h"
 #include "model/field_edits.h"
@@ -27,6 +29,7 @@
 #include "ui/join_entry.h"
 #include "ui/main_frame.h"
 #include "ui/object_names.h"
+#include "ui/settings_dialogs.h"
 #include "workspace/admin_doc.h"
 #include "workspace/join_edit_model.h"
 
@@ -569,6 +572,34 @@ class JoinDialogsTest : public QObject {
         ui::new_join(*view);
         file().tables.resize(before);
         QVERIFY(join_codes().empty());
+    }
+
+    // Made through the New button and Create Table, the new join stays the one selected line.
+    void aJoinMadeThroughCreateTableStaysSelected() {
+        ui::set_entry_dialogs(&ui::settings_entry_dialogs());
+        app::admin_app().default_table_type = 0;
+        reset_log();
+        seams->next_dialog([](QDialog& d) {
+            QTest::mouseClick(ui::find_control<QRadioButton>(&d, 1025), Qt::LeftButton, {}, QPoint(6, 8));
+            press(d, ui::kOkId);
+            return d.result();
+        });
+        seams->next_dialog([&](QDialog& d) {
+            [&] {
+                build_two_members(edit_join_dialog(d));
+                set_name(d, "PICKED");
+            }();
+            press(d, ui::kOkId);
+            return d.result();
+        });
+        view->list()->clearSelection();
+        view->list()->item(0)->setSelected(true);
+        press(*view, 1007);
+        ui::set_entry_dialogs(nullptr);
+        QCOMPARE(seams->pending_dialogs(), 0);
+        QVERIFY(table_index("PICKED") >= 0);
+        QCOMPARE(selected_lines(), QStringList({"PICKED"}));
+        QVERIFY(ui::find_control<QPushButton>(view, 1009)->isEnabled());
     }
 };
 

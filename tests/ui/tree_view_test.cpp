@@ -242,6 +242,19 @@ private slots:
         QCOMPARE(entries.news, (std::vector<int>{2}));
     }
 
+    // After Tab and Home the current line has the focus frame but no selection: Enter still opens that line.
+    void enterEditsTheCurrentLineEvenUnselected() {
+        entries.edits.clear();
+        QListWidget* list = view->list();
+        list->clearSelection();
+        list->setCurrentItem(list->item(1), QItemSelectionModel::NoUpdate);
+        QVERIFY(list->selectedItems().isEmpty());
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(entries.edits.size(), std::size_t{1});
+        QCOMPARE(entries.edits.front().second, 1);
+    }
+
     void updateAllowedFlipsTheSelectedTables() {
         view->list()->clearSelection();
         view->list()->item(0)->setSelected(true);  // CUSTOMER, red

@@ -11,6 +11,7 @@
 #include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
@@ -28,6 +30,7 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
@@ -42,11 +45,14 @@
 #include "ui/admin_view.h"
 #include "ui/client_config_view.h"
 #include "ui/command_actions.h"
+#include "ui/field_list_panel.h"
+#include "ui/join_edit_dialog.h"
 #include "ui/main_frame.h"
 #include "ui/object_names.h"
 #include "ui/settings_dialogs.h"
 #include "workspace/admin_doc.h"
 #include "workspace/command_ids.h"
+#include "workspace/join_edit_model.h"
 
 using namespace kestra;
 namespace cmd = kestra::workspace::cmd;
@@ -255,6 +261,63 @@ class WalkthroughTest : public QObject {
         QTest::keyClick(edit, Qt::Key_Delete);
         QTest::keyClicks(edit, text);
     }
+    static QListWidgetItem* item_of(const QListWidget* list, const QString& text) {
+        const auto found = list->findItems(text, Qt::MatchExactly);
+        return found.isEmpty() ? nullptr : found.front();
+    }
+    // A click on a list's line; false when the line is not there.
+    static bool click_item(QListWidget* list, const QString& text) {
+        QListWidgetItem* item = item_of(list, text);
+        if (item == nullptr) return false;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(item).center());
+        return true;
+    }
+    // Check boxes and radio buttons are clicked on their indicator: a wide one's middle can be past its caption.
+    static void click_button(QWidget& w, int id) {
+        auto* button = ui::find_control<QAbstractButton>(&w, id);
+        if (button == nullptr) return;
+        const bool indicator =
+            qobject_cast<QCheckBox*>(button) != nullptr || qobject_cast<QRadioButton*>(button) != nullptr;
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier,
+                          indicator ? QPoint(8, button->height() / 2) : button->rect().center());
+    }
+    // A right click on the join tree's item, then a click on the popup's command; false when either is missing.
+    static bool join_popup(ui::CEditJoinDlg& d, QTreeWidgetItem* item, int command) {
+        if (item == nullptr) return false;
+        // The branch is opened first, as a user does to reach the item.
+        for (QTreeWidgetItem* above = item->parent(); above != nullptr; above = above->parent())
+            above->setExpanded(true);
+        d.tree()->scrollToItem(item);
+        QWidget* viewport = d.tree()->viewport();
+        const QPoint at = d.tree()->visualItemRect(item).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &event);
+        QMenu* menu = nullptr;
+        if (!QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); }, 3000))
+            return false;
+        QAction* action = menu->findChild<QAction*>(QStringLiteral("cmd_%1").arg(command));
+        if (action == nullptr || !action->isEnabled()) {
+            menu->close();
+            return false;
+        }
+        // A command in a submenu: the items leading to it open their submenus first, outermost first.
+        const auto holder_of = [](const QAction* a) -> QMenu* {
+            for (QObject* user : a->associatedObjects())
+                if (auto* m = qobject_cast<QMenu*>(user)) return m;
+            return nullptr;
+        };
+        QList<QMenu*> path;
+        for (QMenu* m = holder_of(action); m != nullptr && m != menu; m = holder_of(m->menuAction())) path.prepend(m);
+        QMenu* open = menu;
+        for (QMenu* sub : path) {
+            QTest::mouseClick(open, Qt::LeftButton, Qt::NoModifier, open->actionGeometry(sub->menuAction()).center());
+            if (!QTest::qWaitFor([sub] { return sub->isVisible(); }, 3000)) return false;
+            open = sub;
+        }
+        QTest::mouseClick(open, Qt::LeftButton, Qt::NoModifier, open->actionGeometry(action).center());
+        // The command runs once the popup has gone.
+        return QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }, 3000);
+    }
     static int press(QDialog& d, int id) {
         if (auto* button = ui::find_control<QPushButton>(&d, id)) QTest::mouseClick(button, Qt::LeftButton);
         return d.result();
@@ -265,7 +328,13 @@ class WalkthroughTest : public QObject {
     // The active window must be `expected`; it is grabbed to NN-name.png, its layout checked, and the image compared
     // with its reference offscreen at scale 1 (other runs have no references; their geometry is still checked).
     void look_at(QWidget* expected, const QString& name) {
-        if (QApplication::activeWindow() == nullptr && !qobject_cast<QDialog*>(expected)) hand_back_activation();
+        if (QApplication::activeWindow() == nullptr) {
+            // A dialog under a closed child dialog gets the activation back as the main window does.
+            if (qobject_cast<QDialog*>(expected) != nullptr)
+                expected->activateWindow();
+            else
+                hand_back_activation();
+        }
         if (!QTest::qWaitForWindowActive(expected, 3000))
             problems << QStringLiteral("%1: %2 is not the active window (%3 is)")
                             .arg(name, expected->objectName(),
@@ -425,9 +494,213 @@ class WalkthroughTest : public QObject {
         QVERIFY2(lines().join("\n").contains("PAY"), qPrintable(lines().join(" | ")));
     }
 
-    // ---- Steps of windows still to come go here, in this order: Create Table through DMSII Table Selection and
-    // through COBOL Table Selection; Table Edit with Field Edit, User Defined Field and the Calculation Builder; a
-    // new join. Each adds its host state to tests/data/walkthrough/host-after.json. ----
+    void create_table_from_a_database() {
+        click_control(kTablesMode);
+        const std::size_t adds = sent(21);
+        seams->next_dialog([this](QDialog& d) {
+            if (d.objectName() != QStringLiteral("dlg_146")) return -1;
+            click_button(d, 1024);  // Normal
+            look_at(&d, QStringLiteral("create-table"));
+            return press(d, ui::kOkId);
+        });
+        seams->next_dialog([this](QDialog& d) {
+            if (d.objectName() != QStringLiteral("dlg_DmsiiTableSelection")) return -1;
+            auto* files = ui::find_control<QComboBox>(&d, 1017);
+            auto* databases = ui::find_control<QComboBox>(&d, 1018);
+            auto* datasets = ui::find_control<QListWidget>(&d, 1019);
+            if (files == nullptr || databases == nullptr || datasets == nullptr) return -2;
+            files->setCurrentIndex(files->findText(QStringLiteral("(PROD)DESCRIPTION/SALESDB ON DBPACK")));
+            // Opening the list of databases fetches them; the user then picks one.
+            databases->showPopup();
+            databases->hidePopup();
+            const int at = databases->findText(QStringLiteral("SALESDB"));
+            if (at < 0) return -3;
+            databases->setCurrentIndex(at);
+            emit databases->activated(at);
+            if (!click_item(datasets, QStringLiteral("PRODUCT"))) return -4;
+            click_button(d, 1020);  // << Copy
+            look_at(&d, QStringLiteral("dmsii-table-selection"));
+            return press(d, ui::kOkId);
+        });
+        click_control(kNewButton);
+        QCOMPARE(seams->pending_dialogs(), 0);
+        QCOMPARE(sent(21), adds + 1);
+        QCOMPARE(lines(), (QStringList{"CUSTOMER", "ORDERS", "CUSTOMER_ORDERS", "PRODUCT"}));
+        look_at(frame.get(), QStringLiteral("table-added"));
+    }
+
+    // A user who keeps record layouts in COBOL says so once in Preferences; Create Table then opens that window.
+    void create_table_from_cobol() {
+        seams->next_dialog([this](QDialog& d) {
+            if (d.objectName() != QStringLiteral("dlg_128")) return -1;
+            click_button(d, 1167);  // New Tables from COBOL Source
+            look_at(&d, QStringLiteral("preferences"));
+            return press(d, ui::kOkId);
+        });
+        choose(cmd::kPreferences);
+        QCOMPARE(app::admin_app().new_table_from_cobol, 1);
+        const std::size_t adds = sent(21);
+        seams->next_dialog([](QDialog& d) {
+            if (d.objectName() != QStringLiteral("dlg_146")) return -1;
+            return press(d, ui::kOkId);  // Normal, as last time
+        });
+        seams->next_dialog([this](QDialog& d) {
+            if (d.objectName() != QStringLiteral("dlg_115")) return -1;
+            retype(d, 1014, QStringLiteral("TIMECARDS"));
+            retype(d, 1171, QStringLiteral("(PAY)SOURCE/TIMECARD"));
+            retype(d, 1047, QStringLiteral("TIMECARD-FILE"));
+            retype(d, 1048, QStringLiteral("(PAY)DATA/TIMECARD ON PAYPACK"));
+            look_at(&d, QStringLiteral("cobol-table-selection"));
+            return press(d, ui::kOkId);
+        });
+        click_control(kNewButton);
+        QCOMPARE(seams->pending_dialogs(), 0);
+        QCOMPARE(sent(21), adds + 1);
+        QCOMPARE(lines().last(), QStringLiteral("TIMECARDS"));
+    }
+
+    // ORDERS: its date field renamed and given another format, and a calculated field written with the
+    // Calculation Builder; OK sends both and gives the table back.
+    void table_edit() {
+        QVERIFY(click_item(view()->list(), QStringLiteral("ORDERS")));
+        const std::size_t changes = sent(26);
+        const std::size_t added = sent(28);
+        const std::size_t unloads = sent(24);
+        int reached = 0;  // how far the window got, for the report when it stops early
+        seams->next_dialog([this, &reached](QDialog& d) {
+            if (d.objectName() != QStringLiteral("dlg_1021")) return -1;
+            auto* panel = d.findChild<ui::CFieldListPanel*>();
+            if (panel == nullptr) return -2;
+            reached = -1;
+            QListWidget* fields = panel->list();
+
+            seams->next_dialog([this](QDialog& f) {
+                if (f.objectName() != QStringLiteral("dlg_1023")) return -1;
+                retype(f, 1098, QStringLiteral("ORDER_DATE"));
+                auto* formats = ui::find_control<QComboBox>(&f, 1102);
+                if (formats == nullptr || formats->isHidden()) return -2;
+                const int at = formats->findText(QStringLiteral("DDMMYY"));
+                if (at < 0) return -3;
+                formats->setCurrentIndex(at);
+                emit formats->activated(at);
+                look_at(&f, QStringLiteral("field-edit"));
+                return press(f, ui::kOkId);
+            });
+            QListWidgetItem* date = item_of(fields, QStringLiteral("ORD-DATE"));
+            if (date == nullptr) return -3;
+            reached = -2;
+            const QPoint at = fields->visualItemRect(date).center();
+            QTest::mouseClick(fields->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseDClick(fields->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            if (item_of(fields, QStringLiteral("ORDER_DATE")) == nullptr) return -4;
+            reached = 1;
+
+            seams->next_dialog([this](QDialog& u) {
+                if (u.objectName() != QStringLiteral("dlg_1025")) return -1;
+                retype(u, 1059, QStringLiteral("AMOUNT_K"));
+                click_button(u, 1034);  // Calculated
+                click_button(u, 1127);  // Numeric
+                retype(u, 1058, QStringLiteral("12"));
+                retype(u, 1074, QStringLiteral("3"));
+                // The calculation put together from the builder's lists and buttons: a field, "/", a number.
+                seams->next_dialog([this](QDialog& b) {
+                    if (b.objectName() != QStringLiteral("dlg_127")) return -1;
+                    auto* insert = ui::find_control<QListWidget>(&b, 1152);
+                    auto* choices = ui::find_control<QListWidget>(&b, 1153);
+                    if (insert == nullptr || choices == nullptr || !click_item(insert, QStringLiteral("Field")))
+                        return -2;
+                    QListWidgetItem* amount = item_of(choices, QStringLiteral("ORD-AMOUNT"));
+                    if (amount == nullptr) return -3;
+                    const QPoint spot = choices->visualItemRect(amount).center();
+                    QTest::mouseClick(choices->viewport(), Qt::LeftButton, Qt::NoModifier, spot);
+                    QTest::mouseDClick(choices->viewport(), Qt::LeftButton, Qt::NoModifier, spot);
+                    QPushButton* divide = nullptr;
+                    for (QPushButton* button : b.findChildren<QPushButton*>())
+                        if (button->text() == QStringLiteral("/")) divide = button;
+                    if (divide == nullptr || !divide->isEnabled()) return -4;
+                    QTest::mouseClick(divide, Qt::LeftButton);
+                    if (!click_item(insert, QStringLiteral("Number"))) return -5;
+                    auto* value = ui::find_control<QLineEdit>(&b, 1154);
+                    if (value == nullptr || !value->isEnabled()) return -6;
+                    QTest::mouseClick(value, Qt::LeftButton);
+                    QTest::keyClicks(value, QStringLiteral("1000"));
+                    look_at(&b, QStringLiteral("calculation-builder"));
+                    click_button(b, 1157);  // Add
+                    return press(b, ui::kOkId);
+                });
+                click_button(u, 1151);  // Assistant
+                auto* definition = ui::find_control<QLineEdit>(&u, 1040);
+                if (definition == nullptr ||
+                    definition->text().remove(QLatin1Char(' ')) != QStringLiteral("ORD-AMOUNT/1000"))
+                    return -2;
+                look_at(&u, QStringLiteral("user-defined-field"));
+                return press(u, ui::kOkId);
+            });
+            click_button(*panel, 1018);  // New
+            if (item_of(fields, QStringLiteral("AMOUNT_K")) == nullptr) return -5;
+            reached = 2;
+            look_at(&d, QStringLiteral("table-edit"));
+            return press(d, ui::kOkId);
+        });
+        click_control(kEditButton);
+        QVERIFY2(reached == 2,
+                 qPrintable(QStringLiteral("stopped at %1 after %2").arg(reached).arg(seams->dialogs_run.join(", "))));
+        QCOMPARE(seams->pending_dialogs(), 0);
+        QCOMPARE(sent(26), changes + 1);
+        QCOMPARE(sent(28), added + 1);
+        QCOMPARE(sent(24), unloads + 1);
+        QVERIFY(node(kSales)->config.modified);
+    }
+
+    // Create Table's Join: CUSTOMER, then ORDERS on its customer set joined to the customer's id.
+    void new_join() {
+        const std::size_t joins = sent(52);
+        int reached = 0;  // how far the window got, for the report when it stops early
+        seams->next_dialog([](QDialog& d) {
+            if (d.objectName() != QStringLiteral("dlg_146")) return -1;
+            click_button(d, 1025);  // Join
+            return press(d, ui::kOkId);
+        });
+        seams->next_dialog([this, &reached](QDialog& d) {
+            if (d.objectName() != QStringLiteral("dlg_EditJoin")) return -1;
+            auto& join = static_cast<ui::CEditJoinDlg&>(d);
+            const auto add_table = [this, &d](const QString& name, bool look) {
+                seams->next_dialog([this, name, look](QDialog& pick) {
+                    if (pick.objectName() != QStringLiteral("dlg_148")) return -1;
+                    auto* list = pick.findChild<QListWidget*>(QStringLiteral("ctl_AddJoinTable_List"));
+                    if (list == nullptr || !click_item(list, name)) return -2;
+                    if (look) look_at(&pick, QStringLiteral("add-join-table"));
+                    return press(pick, ui::kOkId);
+                });
+                click_button(d, 1085);  // Add Table
+            };
+            add_table(QStringLiteral("CUSTOMER"), true);
+            add_table(QStringLiteral("ORDERS"), false);
+            if (join.member_item(1) == nullptr) return -2;
+            reached = 1;
+            if (!join_popup(join, join.member_item(1), workspace::join_cmd::kFirstSet)) return -3;
+            reached = 2;
+            // Choosing a set makes a join field of each of its keys.
+            if (!QTest::qWaitFor([&join] { return join.join_field_item(1, 0) != nullptr; }, 3000)) return -4;
+            reached = 3;
+            if (!join_popup(join, join.join_field_item(1, 0), workspace::join_cmd::kFirstJoinField)) return -5;
+            const QString joined = QStringLiteral("ORD-CUST = CUSTOMER.CUST-ID");
+            if (!QTest::qWaitFor([&] { return join.join_field_item(1, 0)->text(0) == joined; }, 3000)) return -6;
+            reached = 4;
+            retype(d, "ctl_EditJoin_Name", QStringLiteral("CUSTOMER_SALES"));
+            join.tree()->expandAll();
+            look_at(&d, QStringLiteral("edit-join"));
+            return press(d, ui::kOkId);
+        });
+        click_control(kNewButton);
+        QVERIFY2(reached == 4, qPrintable(QStringLiteral("stopped at %1 after %2")
+                                              .arg(reached)
+                                              .arg(seams->dialogs_run.join(QStringLiteral(", ")))));
+        QCOMPARE(seams->pending_dialogs(), 0);
+        QCOMPARE(sent(52), joins + 1);
+        QVERIFY2(lines().contains(QStringLiteral("CUSTOMER_SALES")), qPrintable(lines().join(" | ")));
+        look_at(frame.get(), QStringLiteral("join-added"));
+    }
 
     void save() {
         QAction* action = frame->commands().action(cmd::kSaveConfigFile);
@@ -635,7 +908,10 @@ class WalkthroughTest : public QObject {
             {"Global Settings", &WalkthroughTest::global_settings},
             {"Limits", &WalkthroughTest::limits},
             {"an application", &WalkthroughTest::application},
-            // The table, field and join steps go here.
+            {"Create Table through DMSII Table Selection", &WalkthroughTest::create_table_from_a_database},
+            {"Create Table through COBOL Table Selection", &WalkthroughTest::create_table_from_cobol},
+            {"Table Edit", &WalkthroughTest::table_edit},
+            {"a new join", &WalkthroughTest::new_join},
             {"Save", &WalkthroughTest::save},
             {"Print Preview", &WalkthroughTest::print_preview},
             {"Export to PDF", &WalkthroughTest::export_pdf},
@@ -754,8 +1030,55 @@ class WalkthroughTest : public QObject {
         key(Qt::Key_Down);
         QCOMPARE(selected(), node(kSales));
 
-        // ---- Opening a table and renaming a field go here, once the Table Edit window and the field dialogs
-        // exist: Enter on a table in the list, the field's dialog, a new name typed, Enter. ----
+        // CUSTOMER opened from the view's list by Enter; in Table Edit, the Fields label's mnemonic, the arrows to
+        // CUST-STREET, Shift+F10 for its popup and R for "Rename Field...", a new name and Enter; Enter again is OK.
+        key(Qt::Key_F6);
+        QVERIFY(tab_to(view()->list()));
+        key(Qt::Key_Home);
+        QCOMPARE(view()->list()->currentItem()->text(), QStringLiteral("CUSTOMER"));
+        const std::size_t renames = sent(26);
+        QString renamed;
+        int stopped = 0;  // where the Table Edit window's keys went wrong, for the report
+        seams->next_dialog([this, &renamed, &stopped](QDialog& d) {
+            const auto stop = [&stopped](int at) {
+                stopped = at;
+                return -1;
+            };
+            if (d.objectName() != QStringLiteral("dlg_1021") || !take_activation(&d)) return stop(1);
+            auto* panel = d.findChild<ui::CFieldListPanel*>();
+            if (panel == nullptr) return stop(2);
+            key(Qt::Key_F, Qt::AltModifier);  // &Fields:
+            if (focus() != panel->list()) return stop(3);
+            key(Qt::Key_Home);
+            for (int i = 0; i < 3; ++i) key(Qt::Key_Down);
+            if (panel->list()->currentItem()->text() != QStringLiteral("CUST-STREET")) return stop(4);
+            seams->next_dialog([](QDialog& r) {
+                if (r.objectName() != QStringLiteral("dlg_1026") || !take_activation(&r)) return -1;
+                key(Qt::Key_A, Qt::ControlModifier);
+                type(QStringLiteral("STREET"));
+                key(Qt::Key_Return);
+                return r.result();
+            });
+            key(Qt::Key_F10, Qt::ShiftModifier);
+            if (!QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 3000)) return stop(5);
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_R);  // &Rename Field...
+            // The command runs once the popup has gone; when its dialog has closed, a desktop gives the activation
+            // back to Table Edit.
+            const auto renaming = [this] { return seams->dialogs_run.last() == QStringLiteral("dlg_1026"); };
+            if (!QTest::qWaitFor(renaming, 3000) || !take_activation(&d)) return stop(6);
+            if (QListWidgetItem* street = item_of(panel->list(), QStringLiteral("STREET"))) renamed = street->text();
+            key(Qt::Key_Return);
+            return d.result();
+        });
+        key(Qt::Key_Return);
+        QCOMPARE(stopped, 0);
+        QCOMPARE(seams->dialogs_run.mid(seams->dialogs_run.size() - 2),
+                 (QStringList{QStringLiteral("dlg_1021"), QStringLiteral("dlg_1026")}));
+        QCOMPARE(renamed, QStringLiteral("STREET"));
+        QCOMPARE(seams->pending_dialogs(), 0);
+        QCOMPARE(sent(26), renames + 1);
+        QVERIFY(node(kSales)->config.modified);
+        hand_back_activation();
 
         // Limits by Tab and Space, then the Edit button.
         key(Qt::Key_F6);
