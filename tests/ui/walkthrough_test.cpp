@@ -1050,7 +1050,8 @@ class WalkthroughTest : public QObject {
             key(Qt::Key_F, Qt::AltModifier);  // &Fields:
             if (focus() != panel->list()) return stop(3);
             key(Qt::Key_Home);
-            for (int i = 0; i < 3; ++i) key(Qt::Key_Down);
+            // CUST-ADDRESS, a group, is not listed while Return Groups is off.
+            for (int i = 0; i < 2; ++i) key(Qt::Key_Down);
             if (panel->list()->currentItem()->text() != QStringLiteral("CUST-STREET")) return stop(4);
             seams->next_dialog([](QDialog& r) {
                 if (r.objectName() != QStringLiteral("dlg_1026") || !take_activation(&r)) return -1;
